@@ -1,0 +1,32 @@
+// The contract every board backend fulfils. Each program links exactly one backend, which
+// defines these four functions over lb::sessionState.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace lb {
+
+// The unit of every transfer between the session module and a backend.
+using ByteBuffer = std::vector<std::uint8_t>;
+
+}  // namespace lb
+
+namespace lbDef {
+
+// True when the board is ready. On true: cardOpen true, activeAddress 0, delimiter 0,
+// timeoutSetting 5, recvBufferSize = bufferSize. On false: boardTimeout says whether it timed out.
+bool BoardOpen(std::int32_t bufferSize);
+
+// True when the driver released the board. Whatever the result: cardOpen false,
+// activeAddress 0, delimiter 0, timeoutSetting 5, recvBufferSize 65536.
+bool BoardClose();
+
+// Sends all of bytes (at least one) to activeAddress in one transfer.
+bool BoardSend(const lb::ByteBuffer& bytes);
+
+// Receives one reply of at most recvBufferSize bytes into a new buffer. On true, bytes holds
+// exactly what was received, or zero bytes only when nothing was.
+bool BoardReceive(lb::ByteBuffer& bytes);
+
+}  // namespace lbDef

@@ -1,0 +1,7 @@
+#include "session/session_state.h"
+
+namespace lb {
+
+SessionState sessionState;
+
+}  // namespace lb

@@ -1,0 +1,50 @@
+/* The control interface every stand-in driver library exports next to the board's own functions,
+ * so that tests and the run script can shape the simulated bench. */
+#ifndef TQ58_SIM_CONTROL_H
+#define TQ58_SIM_CONTROL_H
+
+#if defined(_WIN32)
+#define TQ58SIM_EXPORT __declspec(dllexport)
+#else
+#define TQ58SIM_EXPORT __attribute__((visibility("default")))
+#endif
+
+#include "platform/driver_call.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Everything back to the start: analyzer at address 5 with its defaults, board not initialised,
+ * no scripted failures, empty call log. */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_reset(void);
+
+/* The analyzer's GPIB address; 0 takes it off the bus. */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_analyzer_address(int address);
+
+/* The nth call (counting from 1 since the reset) of the named driver function returns code
+ * instead of doing its work. */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_fail_call(const char* function, int nth, long long code);
+
+/* Every following successful receive reports count bytes received, whatever arrived. */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_force_receive_count(long long count);
+
+/* The analyzer answers query with exactly these bytes; a negative length restores its own reply. */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_reply(const char* query, const char* bytes, int length);
+
+/* The analyzer leaves query unanswered (muted != 0), so the read after it times out. */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_mute_query(const char* query, int muted);
+
+/* The call log: one line per driver call, "name(argument, ...)". An entry's text is copied into
+ * buffer (NUL-terminated, cut to capacity); the return value is its full length, or -1. */
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_log_size(void);
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_log_entry(int index, char* buffer, int capacity);
+
+/* The data text of mass memory record address as the analyzer holds it; length as above. */
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_record(int address, char* buffer, int capacity);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

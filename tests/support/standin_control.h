@@ -1,0 +1,47 @@
+// Test-side handle on a stand-in driver library's control interface. It binds the library by
+// the same name the backend does, so both talk to the same simulated bench.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/driver_library.h"
+
+namespace testing_support {
+
+class StandIn {
+public:
+    // name: the driver library's name as the backend binds it, e.g. "gplib2K.dll".
+    explicit StandIn(const std::string& name);
+
+    void Reset();
+    void SetAnalyzerAddress(int address);
+    void FailCall(const std::string& function, int nth, long long code);
+    void ForceReceiveCount(long long count);
+    void SetReply(const std::string& query, const std::string& bytes);
+    void RestoreReply(const std::string& query);
+    void MuteQuery(const std::string& query, bool muted = true);
+
+    std::vector<std::string> Log();
+    // The log entries of one function, in order.
+    std::vector<std::string> Calls(const std::string& function);
+    // The names of the functions called, in order.
+    std::vector<std::string> CallNames();
+    std::string Record(int address);
+
+private:
+    platform::DriverLibrary library_;
+    platform::DriverFunction<void()> reset_{library_, "tq58sim_reset"};
+    platform::DriverFunction<void(int)> setAddress_{library_, "tq58sim_set_analyzer_address"};
+    platform::DriverFunction<void(const char*, int, long long)> failCall_{library_,
+                                                                          "tq58sim_fail_call"};
+    platform::DriverFunction<void(long long)> forceCount_{library_, "tq58sim_force_receive_count"};
+    platform::DriverFunction<void(const char*, const char*, int)> setReply_{library_,
+                                                                            "tq58sim_set_reply"};
+    platform::DriverFunction<void(const char*, int)> mute_{library_, "tq58sim_mute_query"};
+    platform::DriverFunction<int()> logSize_{library_, "tq58sim_log_size"};
+    platform::DriverFunction<int(int, char*, int)> logEntry_{library_, "tq58sim_log_entry"};
+    platform::DriverFunction<int(int, char*, int)> record_{library_, "tq58sim_record"};
+};
+
+}  // namespace testing_support
