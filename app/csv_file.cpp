@@ -1,0 +1,51 @@
+#include "app/csv_file.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/codepage932.h"
+
+namespace app {
+
+namespace {
+
+std::string PathText(const std::filesystem::path& path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string SystemReason() { return errno != 0 ? std::strerror(errno) : "unknown error"; }
+
+}  // namespace
+
+FileError::FileError(const std::filesystem::path& path, const std::string& what)
+    : std::runtime_error(PathText(path) + ": " + what), path_(path) {}
+
+CsvFile::CsvFile(std::filesystem::path path, bool flushEveryLine)
+    : path_(std::move(path)), flushEveryLine_(flushEveryLine) {
+    errno = 0;
+    stream_.open(path_, std::ios::binary | std::ios::out | std::ios::trunc);
+    if (!stream_) throw FileError(path_, SystemReason());
+}
+
+void CsvFile::WriteLine(std::span<const std::string> fields) {
+    std::string line;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) line += ',';
+        line += fields[i];
+    }
+    const std::string bytes = platform::Utf8ToCp932(line) + "\r\n";
+    errno = 0;
+    stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (flushEveryLine_) stream_.flush();
+    if (!stream_) throw FileError(path_, SystemReason());
+}
+
+void CsvFile::Close() {
+    if (!stream_.is_open()) return;
+    errno = 0;
+    stream_.close();
+    if (stream_.fail()) throw FileError(path_, SystemReason());
+}
+
+}  // namespace app

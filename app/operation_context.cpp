@@ -1,0 +1,86 @@
+#include "app/operation_context.h"
+
+#include "app/numeric_value.h"
+#include "session/session.h"
+#include "session/session_state.h"
+#include "session/transfer.h"
+#include "session/wait.h"
+
+namespace app {
+
+namespace {
+
+constexpr std::int32_t kReceiveBufferSize = 65536;
+
+}  // namespace
+
+std::string OutOfRangeMessage(std::string_view control, std::string_view text, double lowest,
+                              double highest) {
+    return "設定「" + std::string(control) + "」の値「" + std::string(text) + "」は " +
+           NumberText(lowest) + "～" + NumberText(highest) + " の範囲にありません。";
+}
+
+std::int16_t OperationContext::Int16Setting(std::string_view control) {
+    const std::string text = window_.Text(control);
+    if (const auto value = ToInt16(NumericValue(text))) return *value;
+    throw OperationStopped(OutOfRangeMessage(control, text, kInt16Lowest, kInt16Highest), false);
+}
+
+std::int32_t OperationContext::Int32Setting(std::string_view control) {
+    const std::string text = window_.Text(control);
+    if (const auto value = ToInt32(NumericValue(text))) return *value;
+    throw OperationStopped(OutOfRangeMessage(control, text, kInt32Lowest, kInt32Highest), false);
+}
+
+double OperationContext::AddressValue(std::string_view control) {
+    const std::string text = window_.Text(control);
+    const double value = NumericValue(text);
+    if (value >= kInt16Lowest && value <= kInt16Highest) return value;
+    throw OperationStopped(OutOfRangeMessage(control, text, kInt16Lowest, kInt16Highest), false);
+}
+
+void OperationContext::Pause() {
+    lb::WaitMs(Int32Setting(control::kWait));
+    if (window_.StopRequested()) {
+        throw OperationStopped("ウィンドウが閉じられたため中止しました。", true);
+    }
+}
+
+void OperationContext::Open() {
+    sessionOpen_ = true;
+    lb::CardOpen(kReceiveBufferSize);
+    tally_.Note(lb::sessionState.lastError);
+}
+
+void OperationContext::SelectAddress() {
+    lb::SetAddress(Int16Setting(control::kGpibAddress));
+    tally_.Note(lb::sessionState.lastError);
+}
+
+void OperationContext::Send(std::string_view command) {
+    lb::SendString(command);
+    tally_.Note(lb::sessionState.lastError);
+}
+
+std::string OperationContext::Query(std::string_view command) {
+    Send(command);
+    std::string reply = lb::ReceiveString();
+    tally_.Note(lb::sessionState.lastError);
+    return reply;
+}
+
+void OperationContext::Close() {
+    sessionOpen_ = false;  // a close that raises is not tried again
+    lb::CardClose();
+    tally_.Note(lb::sessionState.lastError);
+}
+
+void OperationContext::CloseIfOpen() {
+    if (sessionOpen_) Close();
+}
+
+void OperationContext::ClearDisplays() {
+    for (auto display : control::kDisplays) window_.SetCaption(display, "");
+}
+
+}  // namespace app

@@ -1,0 +1,139 @@
+#include "app/operation_runner.h"
+
+#include "app/csv_file.h"
+#include "app/layout.h"
+#include "app/numeric_value.h"
+#include "app/operation_context.h"
+#include "app/operations.h"
+#include "platform/driver_library.h"
+
+namespace app {
+
+namespace {
+
+std::string_view ButtonName(OperationKind kind) {
+    switch (kind) {
+        case OperationKind::InstantaneousReadout: return "run0";
+        case OperationKind::MassMemoryDownload: return "run1";
+        case OperationKind::SecondaryProcessingDownload: return "run2";
+        case OperationKind::MassMemoryErase: return "run3";
+    }
+    return "";
+}
+
+enum class Width { Int16, Int32, Int16Unrounded };
+
+// The message for the first setting that does not fit its type, or empty.
+std::string FirstRefusal(const Window& window,
+                         std::initializer_list<std::pair<std::string_view, Width>> settings) {
+    for (const auto& [control, width] : settings) {
+        const std::string text = window.Text(control);
+        const double value = NumericValue(text);
+        switch (width) {
+            case Width::Int16:
+                if (!ToInt16(value)) {
+                    return OutOfRangeMessage(control, text, kInt16Lowest, kInt16Highest);
+                }
+                break;
+            case Width::Int32:
+                if (!ToInt32(value)) {
+                    return OutOfRangeMessage(control, text, kInt32Lowest, kInt32Highest);
+                }
+                break;
+            case Width::Int16Unrounded:
+                if (!(value >= kInt16Lowest && value <= kInt16Highest)) {
+                    return OutOfRangeMessage(control, text, kInt16Lowest, kInt16Highest);
+                }
+                break;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string OperationName(OperationKind kind) {
+    return std::string(FindControl(ButtonName(kind))->text);
+}
+
+std::string SettingsRefusal(OperationKind kind, const Window& window) {
+    const auto common = {std::pair{control::kGpibAddress, Width::Int16},
+                         std::pair{control::kWait, Width::Int32}};
+    if (std::string refusal = FirstRefusal(window, common); !refusal.empty()) return refusal;
+    switch (kind) {
+        case OperationKind::InstantaneousReadout: return {};
+        case OperationKind::MassMemoryDownload:
+            // Used unrounded, but held to the range every address setting has.
+            return FirstRefusal(window, {{control::kFirstAddress, Width::Int16Unrounded},
+                                         {control::kLastAddress, Width::Int16Unrounded}});
+        case OperationKind::SecondaryProcessingDownload:
+        case OperationKind::MassMemoryErase:
+            return FirstRefusal(
+                window, {{control::kFirstAddress, Width::Int16}, {control::kLastAddress, Width::Int16}});
+    }
+    return {};
+}
+
+void OperationRunner::Run(OperationKind kind) {
+    const std::string name = OperationName(kind);
+    if (running_) {
+        window_.ShowStatus("実行中の操作が終わるまで「" + name + "」は実行できません。");
+        return;
+    }
+    if (const std::string refusal = SettingsRefusal(kind, window_); !refusal.empty()) {
+        notifier_.Tell(refusal + "\n「" + name + "」は実行しませんでした。");
+        window_.ShowStatus(name + ": 中止（設定が範囲外）");
+        return;
+    }
+
+    running_ = true;
+    window_.ShowProgress(0, 0);
+    window_.ShowStatus(name + ": 実行中…");
+    OperationContext operation(window_);
+    const auto closeSession = [&]() -> std::string {
+        try {
+            operation.CloseIfOpen();
+        } catch (const platform::BindingError& error) {
+            return error.what();
+        }
+        return {};
+    };
+    try {
+        switch (kind) {
+            case OperationKind::InstantaneousReadout: RunInstantaneousReadout(operation); break;
+            case OperationKind::MassMemoryDownload:
+                RunMassMemoryDownload(operation, outputFolder_);
+                break;
+            case OperationKind::SecondaryProcessingDownload:
+                RunSecondaryProcessingDownload(operation, outputFolder_);
+                break;
+            case OperationKind::MassMemoryErase: RunMassMemoryErase(operation); break;
+        }
+        window_.ShowStatus(operation.tally().Summary(name));
+    } catch (const OperationStopped& stop) {
+        closeSession();
+        Stop(name, stop.what(), !stop.byClose());
+    } catch (const platform::BindingError& error) {
+        closeSession();
+        Stop(name,
+             "ドライバ「" + error.library() + "」の関数「" + error.function() +
+                 "」を使えません。ボードのドライバがインストールされているか確認してください。\n" +
+                 error.what(),
+             true);
+    } catch (const FileError& error) {
+        closeSession();
+        Stop(name, std::string("ファイルを作成または書き込みできません。\n") + error.what(), true);
+    } catch (const std::exception& error) {
+        closeSession();
+        Stop(name, std::string("予期しないエラーで中止しました: ") + error.what(), true);
+    }
+    window_.ShowProgress(0, 0);
+    running_ = false;
+}
+
+void OperationRunner::Stop(const std::string& name, const std::string& message, bool tellUser) {
+    window_.ShowStatus(name + ": 中止");
+    if (tellUser) notifier_.Tell(message + "\n「" + name + "」を中止しました。");
+}
+
+}  // namespace app

@@ -1,0 +1,56 @@
+// Drives a program's window off screen through a mass memory download against whatever driver
+// library the search path offers (the run script offers the simulated bench), then prints the
+// file's path and first lines and saves a screenshot of the window. Built for the run script
+// only; the programs themselves take no command line.
+#include <QApplication>
+#include <QPixmap>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "app/csv_file.h"
+#include "app/qt/form1.h"
+#include "platform/codepage932.h"
+#include "platform/program_folder.h"
+
+namespace {
+
+class PrintingNotifier : public app::Notifier {
+public:
+    void Tell(const std::string& message) override { std::cerr << message << "\n"; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    const std::filesystem::path folder = platform::ProgramFolder();
+    PrintingNotifier notifier;
+    Form1 form(&notifier, folder);
+    form.show();
+    QApplication::processEvents();
+
+    static_cast<QPushButton*>(form.Control("run1"))->click();
+    QApplication::processEvents();
+
+    const auto csv = folder / app::kMassMemoryFileName;
+    std::cout << "Mass memory file: " << reinterpret_cast<const char*>(csv.u8string().c_str())
+              << "\n";
+    std::ifstream file(csv, std::ios::binary);
+    std::string line;
+    int lines = 0;
+    for (; std::getline(file, line) && lines < 5; ++lines) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::cout << "  " << platform::Cp932ToUtf8(line) << "\n";
+    }
+    if (lines == 0) {
+        std::cout << "  (the file is empty)\n";
+    }
+
+    const auto screenshot = folder / "window.png";
+    const bool saved = form.grab().save(QString::fromStdString(screenshot.string()));
+    std::cout << "Screenshot: " << (saved ? screenshot.string() : "not saved") << "\n";
+    return lines > 0 && saved ? 0 : 1;
+}

@@ -1,0 +1,50 @@
+#include <array>
+
+#include "app/csv_file.h"
+#include "app/numeric_value.h"
+#include "app/operations.h"
+#include "app/vocabulary.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kEndRepeats = 10;
+
+}  // namespace
+
+void RunSecondaryProcessingDownload(OperationContext& operation,
+                                    const std::filesystem::path& folder) {
+    CsvFile file(folder / kSecondaryProcessingFileName, false);
+    const std::int16_t first = operation.Int16Setting(control::kFirstAddress);
+    const std::int16_t last = operation.Int16Setting(control::kLastAddress);
+
+    operation.Open();
+    operation.SelectAddress();
+    operation.Send(command::kDelimiterMode);
+
+    const int count = static_cast<int>(kStatisticHeaders.size());
+    std::array<double, kStatisticHeaders.size()> results{};
+    for (int k = 0; k < count; ++k) {
+        operation.Pause();
+        operation.Send(command::SecondaryProcessing(k, first, last));
+        operation.Pause();
+        results[static_cast<size_t>(k)] = NumericValue(operation.Query(command::kDataQuery));
+        operation.window().ShowProgress(k + 1, count);
+    }
+    for (int i = 0; i < kEndRepeats; ++i) operation.Send(command::kSecondaryProcessingEnd);
+    operation.Close();
+
+    // Both lines are written only now: until the session is closed the file stays empty.
+    std::array<std::string, kStatisticHeaders.size()> headers;
+    std::array<std::string, kStatisticHeaders.size()> values;
+    for (size_t k = 0; k < headers.size(); ++k) {
+        headers[k] = std::string(kStatisticHeaders[k]);
+        values[k] = NumberText(results[k]);
+    }
+    file.WriteLine(headers);
+    file.WriteLine(values);
+    file.Close();
+}
+
+}  // namespace app

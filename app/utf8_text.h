@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace app {
+
+// Characters start to start + length - 1 (counted from 1) of a UTF-8 text; fewer when the text
+// is shorter, empty when it ends before start.
+std::string Utf8Mid(std::string_view text, size_t start, size_t length);
+
+}  // namespace app
