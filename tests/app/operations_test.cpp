@@ -1,0 +1,432 @@
+// The four operations through the real Ratoc backend and its stand-in driver: the exact
+// exchanges, pauses and files, and every way an operation is refused or stopped.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/csv_file.h"
+#include "app/numeric_value.h"
+#include "app/operation_runner.h"
+#include "session/session_state.h"
+#include "sim/analyzer.h"
+#include "tests/app/bench_script.h"
+#include "tests/app/fake_window.h"
+#include "tests/support/standin_control.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using app::OperationKind;
+using Strings = std::vector<std::string>;
+
+const Strings kBands = {"oct1", "oct3"};
+const Strings kWeightings = {"A", "C", "F", "Lvxy", "Lvz", "Lht", "Lcom"};
+
+class Operations : public ::testing::Test {
+protected:
+    void SetUp() override {
+        standIn.Reset();
+        lb::sessionState = lb::SessionState{};
+        folder = fs::temp_directory_path() /
+                 ("tq58-operations-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    void Run(OperationKind kind) { runner.Run(kind); }
+
+    std::string FileBytes(const char8_t* name) {
+        std::ifstream file(folder / name, std::ios::binary);
+        EXPECT_TRUE(file.is_open()) << "no file written";
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
+    }
+    bool FileExists(const char8_t* name) { return fs::exists(folder / name); }
+
+    // What the download writes for a record the simulated analyzer holds.
+    std::string RecordLine(int address, const std::string& band = "1/3oct",
+                           const std::string& weighting = "F") {
+        char field[8];
+        std::snprintf(field, sizeof field, "%04d", address);
+        return std::string(field) + "," + band + "," + weighting + "," + standIn.Record(address) +
+               "\r\n";
+    }
+
+    bool SessionClosedLast() {
+        const auto names = standIn.CallNames();
+        return !names.empty() && names.back() == "gp_lcl" && !lb::sessionState.cardOpen;
+    }
+
+    testing_support::StandIn standIn{"gplib2K.dll"};
+    testing_support::BenchScript script{standIn};
+    testing_support::FakeWindow window;
+    testing_support::RecordingNotifier notifier;
+    fs::path folder;
+    app::OperationRunner runner{window, notifier, fs::temp_directory_path()};
+};
+
+// The runner writes into the test's own folder.
+class Downloads : public Operations {
+protected:
+    void SetUp() override {
+        Operations::SetUp();
+        folderRunner = std::make_unique<app::OperationRunner>(window, notifier, folder);
+    }
+    void Run(OperationKind kind) { folderRunner->Run(kind); }
+    std::unique_ptr<app::OperationRunner> folderRunner;
+};
+
+TEST_F(Operations, ReadoutWithTheDefaultsQueriesFiveTimesAfterPausesAndShowsTheDecodedTexts) {
+    Run(OperationKind::InstantaneousReadout);
+    EXPECT_EQ(script.Steps(),
+              (Strings{"send DLM0", "pause 20", "send TMC?", "receive", "pause 20", "send DFR?",
+                       "receive", "pause 20", "send FLT?", "receive", "pause 20", "send WGT?",
+                       "receive", "pause 20", "send DOD?", "receive"}));
+    EXPECT_EQ(window.captions["アドレス"], "");
+    EXPECT_EQ(window.captions["時定数"], "0.125s");
+    EXPECT_EQ(window.captions["範囲"], "6.3～5KHz");
+    EXPECT_EQ(window.captions["octoct"], "1/3oct");
+    EXPECT_EQ(window.captions["補正"], "F");
+    EXPECT_EQ(window.captions["マスデータ"], "+065.0,+061.2,+063.4") << "shown whole, commas too";
+    EXPECT_EQ(window.captionWrites.size(), 12u) << "cleared first, then written once each";
+    EXPECT_TRUE(SessionClosedLast());
+    EXPECT_EQ(window.status, "瞬時値取込: 完了");
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
+TEST_F(Operations, ReadoutRepliesOutsideTheTablesLeaveTheirDisplaysEmpty) {
+    standIn.SetReply("TMC?", "2.5\r\n");
+    standIn.SetReply("DFR?", "20\r\n");
+    standIn.SetReply("FLT?", "2\r\n");
+    standIn.SetReply("WGT?", "7\r\n");
+    standIn.SetReply("DOD?", std::string(" 1, 2 ,3 \r\n\0", 12));
+    Run(OperationKind::InstantaneousReadout);
+    EXPECT_EQ(window.captions["時定数"], "");
+    EXPECT_EQ(window.captions["範囲"], "");
+    EXPECT_EQ(window.captions["octoct"], "");
+    EXPECT_EQ(window.captions["補正"], "");
+    EXPECT_EQ(window.captions["マスデータ"], " 1, 2 ,3 ");
+}
+
+TEST_F(Operations, ReadoutWithOneQueryTimingOutShowsThatTablesFirstTextOnly) {
+    standIn.MuteQuery("DFR?");
+    Run(OperationKind::InstantaneousReadout);
+    EXPECT_EQ(window.captions["時定数"], "0.125s");
+    EXPECT_EQ(window.captions["範囲"], "0.8～630Hz");
+    EXPECT_EQ(window.captions["補正"], "F");
+    EXPECT_EQ(window.status, "瞬時値取込: 失敗 1 回（最初: 13000 タイムアウト（応答なし））");
+}
+
+TEST_F(Operations, ReadoutWithNoAnalyzerShowsTheCodeZeroTextsAndCountsTheFailures) {
+    standIn.SetAnalyzerAddress(0);
+    Run(OperationKind::InstantaneousReadout);
+    EXPECT_EQ(window.captions["時定数"], "10ms");
+    EXPECT_EQ(window.captions["範囲"], "0.8～630Hz");
+    EXPECT_EQ(window.captions["octoct"], "1/3oct");
+    EXPECT_EQ(window.captions["補正"], "A");
+    EXPECT_EQ(window.captions["マスデータ"], "");
+    // DLM0 and five queries, each send and each receive timing out.
+    EXPECT_EQ(window.status, "瞬時値取込: 失敗 11 回（最初: 13000 タイムアウト（応答なし））");
+    EXPECT_TRUE(SessionClosedLast());
+    EXPECT_TRUE(notifier.messages.empty()) << "bus failures never raise a message box";
+}
+
+TEST_F(Operations, ReadoutNeverSendsASettingWhateverTheButtonsShow) {
+    window.Select("oct1", kBands);
+    window.Select("Lcom", kWeightings);
+    Run(OperationKind::InstantaneousReadout);
+    EXPECT_EQ(script.Sent(), (Strings{"DLM0", "TMC?", "DFR?", "FLT?", "WGT?", "DOD?"}));
+}
+
+TEST_F(Downloads, MassMemoryWithTheDefaultsWritesOneLinePerRecordAndPacesEveryCommand) {
+    Run(OperationKind::MassMemoryDownload);
+    std::string expected;
+    for (int address = 1; address <= 100; ++address) expected += RecordLine(address);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), expected);
+    EXPECT_EQ(script.pauses(), 5 + 3 * 100);
+    const auto sent = script.Sent();
+    EXPECT_EQ(sent.size(), 11u + 3 * 100);
+    EXPECT_EQ(Strings(sent.begin(), sent.begin() + 6),
+              (Strings{"DLM0", "RCL0", "FLT0", "FLT?", "WGT2", "WGT?"}));
+    EXPECT_EQ(sent[6], "ADR0, 1");
+    EXPECT_EQ(sent[sent.size() - 8], "ADR0, 100");  // then ADR?, DOD? and five RCL9
+    EXPECT_EQ(Strings(sent.end() - 5, sent.end()), Strings(5, "RCL9"));
+    EXPECT_EQ(window.captions["アドレス"], "0100");
+    EXPECT_EQ(window.captions["時定数"], "");
+    EXPECT_EQ(window.captions["マスデータ"], standIn.Record(100));
+    EXPECT_EQ(window.progress.back(), (std::pair{0, 0})) << "the bar is hidden at the end";
+    EXPECT_EQ(window.progress[window.progress.size() - 2], (std::pair{100, 100}));
+    EXPECT_TRUE(SessionClosedLast());
+    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了");
+}
+
+TEST_F(Downloads, MassMemoryPausesBeforeEachCommandOfARecord) {
+    window.texts["ad2"] = "1";
+    window.Select("oct1", kBands);
+    window.Select("Lvxy", kWeightings);
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(script.Steps(),
+              (Strings{"send DLM0", "send RCL0", "pause 20", "send FLT1", "pause 20", "send FLT?",
+                       "receive", "pause 20", "send WGT3", "pause 20", "send WGT?", "receive",
+                       "pause 20", "send ADR0, 1", "pause 20", "send ADR?", "receive", "pause 20",
+                       "send DOD?", "receive", "pause 20", "send RCL9", "send RCL9", "send RCL9",
+                       "send RCL9", "send RCL9"}));
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), RecordLine(1, "1/1oct", "Lv-xy"));
+}
+
+TEST_F(Downloads, MassMemoryWithAnEmptyRangeWritesAnEmptyFileButStillEndsTheRecall) {
+    window.texts["ad1"] = "5";
+    window.texts["ad2"] = "4";
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), "");
+    const auto sent = script.Sent();
+    EXPECT_EQ(sent.size(), 11u);
+    EXPECT_EQ(Strings(sent.end() - 5, sent.end()), Strings(5, "RCL9"));
+    EXPECT_TRUE(SessionClosedLast());
+}
+
+TEST_F(Downloads, MassMemoryAddressesKeepTheirSignAndFraction) {
+    window.texts["ad1"] = "-1.5";
+    window.texts["ad2"] = "0.5";
+    Run(OperationKind::MassMemoryDownload);
+    Strings selects;
+    for (const auto& command : script.Sent()) {
+        if (command.rfind("ADR0,", 0) == 0) selects.push_back(command);
+    }
+    EXPECT_EQ(selects, (Strings{"ADR0,-1.5", "ADR0,-0.5", "ADR0, 0.5"}));
+}
+
+TEST_F(Downloads, MassMemoryAddressFieldIsCharactersThreeToSixOfTheReply) {
+    window.texts["ad2"] = "3";
+    standIn.SetReply("ADR?", "AB\r\n");
+    standIn.SetReply("DOD?", "x,y\r\n");
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName),
+              ",1/3oct,F,x,y\r\n,1/3oct,F,x,y\r\n,1/3oct,F,x,y\r\n");
+    standIn.SetReply("ADR?", "0123456789\r\n");
+    window.texts["ad2"] = "1";
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), "2345,1/3oct,F,x,y\r\n");
+}
+
+TEST_F(Downloads, MassMemoryWritesAJapaneseReplyBackInItsOwnBytes) {
+    window.texts["ad2"] = "1";
+    standIn.SetReply("DOD?", "\x83\x66\x81\x5B\x83\x5E 1\x81\x60" "2\r\n");
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName),
+              "0001,1/3oct,F,\x83\x66\x81\x5B\x83\x5E 1\x81\x60" "2\r\n");
+    EXPECT_EQ(window.captions["マスデータ"], "データ 1～2");
+}
+
+TEST_F(Downloads, MassMemoryWithNoAnalyzerWritesEmptyFieldsAndCodeZeroTexts) {
+    standIn.SetAnalyzerAddress(0);
+    window.texts["ad2"] = "3";
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), ",1/3oct,A,\r\n,1/3oct,A,\r\n,1/3oct,A,\r\n");
+}
+
+TEST_F(Downloads, MassMemoryWithAnUnknownBandReplyLeavesTheBandEmptyOnEveryLine) {
+    standIn.SetReply("FLT?", "5\r\n");
+    window.texts["ad2"] = "2";
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), RecordLine(1, "") + RecordLine(2, ""));
+}
+
+TEST_F(Downloads, MassMemoryAddressZeroMeansNoTransferYetOneLinePerRecord) {
+    window.texts["GPIBadress"] = "abc";
+    window.texts["ad2"] = "2";
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), ",1/3oct,A,\r\n,1/3oct,A,\r\n");
+    EXPECT_TRUE(standIn.Calls("gp_tfrout").empty());
+    EXPECT_NE(window.status.find("12120"), std::string::npos);
+}
+
+TEST_F(Downloads, AWaitTypedDuringTheDownloadPacesEveryFollowingPause) {
+    window.texts["ad2"] = "2";
+    script.AtPause(3, [&] { window.texts["wait"] = "2 0 0"; });
+    Run(OperationKind::MassMemoryDownload);
+    const auto steps = script.Steps();
+    Strings pauses;
+    for (const auto& step : steps) {
+        if (step.rfind("pause", 0) == 0) pauses.push_back(step);
+    }
+    EXPECT_EQ(Strings(pauses.begin(), pauses.begin() + 4),
+              (Strings{"pause 20", "pause 20", "pause 20", "pause 200"}));
+    EXPECT_EQ(pauses.back(), "pause 200");
+}
+
+TEST_F(Downloads, AWaitThatNoLongerFitsStopsTheDownloadAndKeepsItsLines) {
+    window.texts["ad2"] = "10";
+    // Pauses 1-4 precede the records and each record has three: this is record 3's last.
+    script.AtPause(4 + 3 * 3, [&] { window.texts["wait"] = "3e9"; });
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), RecordLine(1) + RecordLine(2) + RecordLine(3));
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_NE(notifier.messages[0].find("「wait」"), std::string::npos);
+    EXPECT_TRUE(SessionClosedLast());
+    EXPECT_EQ(window.status, "マスメモリデータ取込: 中止");
+}
+
+TEST_F(Downloads, ClosingTheWindowStopsAtTheNextPauseClosingSessionAndFile) {
+    window.texts["ad2"] = "50";
+    script.AtPause(4 + 3 * 5 + 1, [&] { window.stopRequested = true; });  // record 6's first
+    Run(OperationKind::MassMemoryDownload);
+    std::string expected;
+    for (int address = 1; address <= 5; ++address) expected += RecordLine(address);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), expected);
+    EXPECT_TRUE(SessionClosedLast());
+    EXPECT_TRUE(notifier.messages.empty()) << "the window is going: no message";
+    EXPECT_FALSE(folderRunner->running());
+}
+
+TEST_F(Downloads, ASecondClickDuringAnOperationIsRefused) {
+    script.AtPause(1, [&] { folderRunner->Run(OperationKind::MassMemoryErase); });
+    window.texts["ad2"] = "1";
+    Run(OperationKind::MassMemoryDownload);
+    const auto sent = script.Sent();
+    for (const auto& command : sent) EXPECT_EQ(command.rfind("CLR0", 0), std::string::npos);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "DLM0"), 1);
+    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了");
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
+TEST_F(Downloads, SecondaryProcessingWithTheDefaultsWritesHeaderAndSevenValues) {
+    Run(OperationKind::SecondaryProcessingDownload);
+    sim::Analyzer analyzer;  // the same records the stand-in's analyzer holds
+    std::string values;
+    for (int k = 0; k <= 6; ++k) {
+        analyzer.Write("OPE" + std::to_string(k) + ", 1, 100\r\n");
+        analyzer.Write("DOD?\r\n");
+        values += (k ? "," : "") + app::NumberText(app::NumericValue(*analyzer.Read()));
+    }
+    EXPECT_EQ(FileBytes(app::kSecondaryProcessingFileName),
+              "L5,L10,L50,L90,L95,Leq,Ave\r\n" + values + "\r\n");
+    Strings expected{"send DLM0"};
+    for (int k = 0; k <= 6; ++k) {
+        for (const char* step : {"pause 20", "", "pause 20", "send DOD?", "receive"}) {
+            expected.push_back(*step ? step : "send OPE" + std::to_string(k) + ", 1, 100");
+        }
+    }
+    for (int i = 0; i < 10; ++i) expected.push_back("send OPE9,0001,1000");
+    EXPECT_EQ(script.Steps(), expected);
+    EXPECT_EQ(window.captionWrites.size(), 0u) << "this operation writes no display";
+    EXPECT_EQ(window.progress[7], (std::pair{7, 7})) << "after the hidden bar at the start";
+    EXPECT_TRUE(SessionClosedLast());
+}
+
+TEST_F(Downloads, SecondaryProcessingRoundsHalvesToEvenAndKeepsTheOrder) {
+    window.texts["ad1"] = "2.5";
+    window.texts["ad2"] = "-3.5";
+    Run(OperationKind::SecondaryProcessingDownload);
+    EXPECT_EQ(script.Sent()[1], "OPE0, 2,-4");
+}
+
+TEST_F(Downloads, SecondaryProcessingWithNoAnalyzerWritesSevenZeros) {
+    standIn.SetAnalyzerAddress(0);
+    Run(OperationKind::SecondaryProcessingDownload);
+    EXPECT_EQ(FileBytes(app::kSecondaryProcessingFileName),
+              "L5,L10,L50,L90,L95,Leq,Ave\r\n0,0,0,0,0,0,0\r\n");
+}
+
+TEST_F(Downloads, SecondaryProcessingFileStaysEmptyUntilTheSessionIsClosed) {
+    std::string seen = "<not looked>";
+    script.AtPause(14, [&] { seen = FileBytes(app::kSecondaryProcessingFileName); });
+    standIn.SetReply("DOD?", "52.30dB\r\n");
+    Run(OperationKind::SecondaryProcessingDownload);
+    EXPECT_EQ(seen, "");
+    EXPECT_EQ(FileBytes(app::kSecondaryProcessingFileName),
+              "L5,L10,L50,L90,L95,Leq,Ave\r\n52.3,52.3,52.3,52.3,52.3,52.3,52.3\r\n");
+}
+
+TEST_F(Operations, EraseWithTheDefaultsErasesTheRangeAndRecalls) {
+    const std::string kept = standIn.Record(101);
+    Run(OperationKind::MassMemoryErase);
+    EXPECT_EQ(script.Steps(),
+              (Strings{"send DLM0", "pause 20", "send CLR0, 1, 100", "send RCL9"}));
+    EXPECT_EQ(standIn.Record(1), "----.-,----.-,----.-");
+    EXPECT_EQ(standIn.Record(100), "----.-,----.-,----.-");
+    EXPECT_EQ(standIn.Record(101), kept);
+    EXPECT_TRUE(window.captionWrites.empty());
+    EXPECT_TRUE(SessionClosedLast());
+}
+
+TEST_F(Operations, EraseSendsAddressesAsTypedNeitherCheckedNorSwapped) {
+    window.texts["ad1"] = "100";
+    window.texts["ad2"] = "1";
+    Run(OperationKind::MassMemoryErase);
+    window.texts["ad1"] = "-5";
+    window.texts["ad2"] = "x";
+    Run(OperationKind::MassMemoryErase);
+    Strings erases;
+    for (const auto& command : script.Sent()) {
+        if (command.rfind("CLR0", 0) == 0) erases.push_back(command);
+    }
+    EXPECT_EQ(erases, (Strings{"CLR0, 100, 1", "CLR0,-5, 0"}));
+}
+
+// Settings that do not fit their type refuse the operation before anything is opened.
+struct Refusal {
+    OperationKind kind;
+    const char* control;
+    const char* text;
+};
+
+class Refusals : public Downloads, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(Refusals, NameTheFieldAndOpenNeitherFileNorSession) {
+    const auto& refusal = GetParam();
+    window.texts[refusal.control] = refusal.text;
+    Run(refusal.kind);
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_NE(notifier.messages[0].find(std::string("「") + refusal.control + "」"),
+              std::string::npos)
+        << notifier.messages[0];
+    EXPECT_TRUE(standIn.Log().empty()) << "no driver call";
+    EXPECT_FALSE(FileExists(app::kMassMemoryFileName));
+    EXPECT_FALSE(FileExists(app::kSecondaryProcessingFileName));
+    EXPECT_FALSE(folderRunner->running());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OutOfRange, Refusals,
+    ::testing::Values(Refusal{OperationKind::InstantaneousReadout, "GPIBadress", "40000"},
+                      Refusal{OperationKind::MassMemoryErase, "GPIBadress", "-32768.6"},
+                      Refusal{OperationKind::InstantaneousReadout, "wait", "3e9"},
+                      Refusal{OperationKind::MassMemoryDownload, "wait", "-2147483649"},
+                      Refusal{OperationKind::MassMemoryDownload, "ad2", "32767.5"},
+                      Refusal{OperationKind::MassMemoryDownload, "ad1", "1e400"},
+                      Refusal{OperationKind::SecondaryProcessingDownload, "ad1", "40000"},
+                      Refusal{OperationKind::SecondaryProcessingDownload, "ad2", "-32769"},
+                      Refusal{OperationKind::MassMemoryErase, "ad2", "99999"}),
+    [](const ::testing::TestParamInfo<Refusal>& info) {
+        return "run" + std::to_string(static_cast<int>(info.param.kind)) + "_" +
+               info.param.control + "_" + std::to_string(info.index);
+    });
+
+TEST_F(Operations, AFileThatCannotBeCreatedIsNamedAndNoSessionIsOpened) {
+    app::OperationRunner intoMissingFolder(window, notifier, folder / "no" / "such" / "folder");
+    intoMissingFolder.Run(OperationKind::MassMemoryDownload);
+    intoMissingFolder.Run(OperationKind::SecondaryProcessingDownload);
+    ASSERT_EQ(notifier.messages.size(), 2u);
+    EXPECT_NE(notifier.messages[0].find("TQ58メモリーデータ.csv"), std::string::npos);
+    EXPECT_NE(notifier.messages[1].find("TQ582次演算データ.csv"), std::string::npos);
+    EXPECT_TRUE(standIn.Log().empty());
+}
+
+TEST_F(Downloads, AnExistingFileIsTruncated) {
+    {
+        std::ofstream old(folder / app::kMassMemoryFileName, std::ios::binary);
+        old << std::string(5000, 'x');
+    }
+    window.texts["ad2"] = "1";
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), RecordLine(1));
+}
+
+}  // namespace
