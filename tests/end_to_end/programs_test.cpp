@@ -1,0 +1,111 @@
+// One program, through its real window, backend and stand-in driver: the downloads write the
+// same bytes and the readout shows the same captions whichever board the program drives.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/csv_file.h"
+#include "app/numeric_value.h"
+#include "app/qt/form1.h"
+#include "session/wait.h"
+#include "sim/analyzer.h"
+#include "tests/app/fake_window.h"
+#include "tests/support/standin_control.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        standIn.Reset();
+        folder = fs::temp_directory_path() / ("tq58-" TQ58_PROGRAM "-" +
+                                             std::string(::testing::UnitTest::GetInstance()
+                                                             ->current_test_info()
+                                                             ->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        form = std::make_unique<Form1>(&notifier, folder);
+        form->show();
+        // Pauses keep their lengths but pass at once: the clock jumps to each deadline.
+        lb::SetTickSource([this] { return now; });
+        lb::SetEventStep([this](std::uint32_t remaining) {
+            QApplication::processEvents();
+            now += remaining;
+            return true;
+        });
+    }
+    void TearDown() override {
+        form.reset();
+        fs::remove_all(folder);
+    }
+
+    void Click(const char* button) { static_cast<QPushButton*>(form->Control(button))->click(); }
+    std::string Caption(const char* label) {
+        return static_cast<QLabel*>(form->Control(label))->text().toStdString();
+    }
+    std::string FileBytes(const char8_t* name) {
+        std::ifstream file(folder / name, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
+    }
+
+    testing_support::StandIn standIn{TQ58_DRIVER_LIBRARY};
+    testing_support::RecordingNotifier notifier;
+    sim::Analyzer analyzer;  // holds what the stand-in's analyzer holds
+    fs::path folder;
+    std::unique_ptr<Form1> form;
+    std::uint32_t now = 0;
+};
+
+TEST_F(Program, MassMemoryDownloadWithTheDefaultsWritesEveryRecord) {
+    Click("run1");
+    std::string expected;
+    for (int address = 1; address <= 100; ++address) {
+        char field[8];
+        std::snprintf(field, sizeof field, "%04d", address);
+        expected += std::string(field) + ",1/3oct,F," + analyzer.Record(address) + "\r\n";
+    }
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), expected);
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
+TEST_F(Program, SecondaryProcessingDownloadWithTheDefaultsWritesTheSevenResults) {
+    Click("run2");
+    std::string values;
+    for (int k = 0; k <= 6; ++k) {
+        analyzer.Write("OPE" + std::to_string(k) + ", 1, 100\r\n");
+        analyzer.Write("DOD?\r\n");
+        values += (k ? "," : "") + app::NumberText(app::NumericValue(*analyzer.Read()));
+    }
+    EXPECT_EQ(FileBytes(app::kSecondaryProcessingFileName),
+              "L5,L10,L50,L90,L95,Leq,Ave\r\n" + values + "\r\n");
+}
+
+TEST_F(Program, InstantaneousReadoutShowsTheAnalyzersSettings) {
+    Click("run0");
+    EXPECT_EQ(Caption("アドレス"), "");
+    EXPECT_EQ(Caption("時定数"), "0.125s");
+    EXPECT_EQ(Caption("範囲"), "6.3～5KHz");
+    EXPECT_EQ(Caption("octoct"), "1/3oct");
+    EXPECT_EQ(Caption("補正"), "F");
+    EXPECT_EQ(Caption("マスデータ"), "+065.0,+061.2,+063.4");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The window runs off screen in tests, also when CTest lists them.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
