@@ -29,6 +29,9 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_fail_call(const char* function, int
 /* Every following successful receive reports count bytes received, whatever arrived. */
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_force_receive_count(long long count);
 
+/* The board's own GPIB address, for boards that report it (0 at the start). */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_board_address(long long address);
+
 /* The analyzer answers query with exactly these bytes; a negative length restores its own reply. */
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_reply(const char* query, const char* bytes, int length);
 

@@ -20,7 +20,9 @@ void Bench::Reset() {
     calls_.clear();
     failures_.clear();
     forcedCount_.reset();
+    boardAddress_ = 0;
     initialized = false;
+    if (onReset_) onReset_();
 }
 
 std::optional<long long> Bench::Enter(const std::string& function, const std::string& arguments) {
@@ -43,6 +45,12 @@ std::optional<std::string> Bench::Fetch(long address) {
     return analyzer_.Read();
 }
 
+std::optional<long long> Bench::Receive(long address, std::uint8_t* buffer, long long capacity) {
+    const auto reply = Fetch(address);
+    if (!reply) return std::nullopt;
+    return CopyReply(*reply, buffer, capacity);
+}
+
 long long Bench::CopyReply(const std::string& reply, std::uint8_t* buffer,
                            long long capacity) const {
     const long long copied = std::min<long long>(static_cast<long long>(reply.size()), capacity);
@@ -60,6 +68,15 @@ std::string LogBytes(const std::uint8_t* data, long long count) {
         char hex[4];
         std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", data[i]);
         text += hex;
+    }
+    return text + "]";
+}
+
+std::string LogIntegers(const std::int32_t* values, long long count) {
+    std::string text = "[";
+    for (long long i = 0; values != nullptr && i < count; ++i) {
+        if (i > 0) text += ", ";
+        text += std::to_string(values[i]);
     }
     return text + "]";
 }
@@ -102,6 +119,10 @@ void TQ58_DRIVER_CALL tq58sim_fail_call(const char* function, int nth, long long
 
 void TQ58_DRIVER_CALL tq58sim_force_receive_count(long long count) {
     sim::Bench::Instance().ForceReceiveCount(count);
+}
+
+void TQ58_DRIVER_CALL tq58sim_set_board_address(long long address) {
+    sim::Bench::Instance().SetBoardAddress(address);
 }
 
 void TQ58_DRIVER_CALL tq58sim_set_reply(const char* query, const char* bytes, int length) {

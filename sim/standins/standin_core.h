@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ public:
     // The board's transfers: false when no device listens or talks at that address.
     bool Deliver(long address, const std::uint8_t* data, long long count);
     std::optional<std::string> Fetch(long address);
+    // A whole receive: the pending reply copied into buffer, and the count the driver reports;
+    // nothing when no device talks at that address or no reply is pending.
+    std::optional<long long> Receive(long address, std::uint8_t* buffer, long long capacity);
 
     // Copies a reply into a receive buffer of capacity bytes and says how many bytes the
     // driver reports: the copied ones, or the count a test forced.
@@ -38,22 +42,29 @@ public:
         failures_[{function, nth}] = code;
     }
     void ForceReceiveCount(long long count) { forcedCount_ = count; }
+    void SetBoardAddress(long long address) { boardAddress_ = address; }
+    long long boardAddress() const { return boardAddress_; }
 
     // Board state that most emulated boards keep.
     bool initialized = false;
+    // A stand-in that keeps board state of its own clears it here on every reset.
+    void OnReset(std::function<void()> clear) { onReset_ = std::move(clear); }
 
 private:
     Analyzer analyzer_;
     int analyzerAddress_ = 5;
+    long long boardAddress_ = 0;
     std::vector<std::string> log_;
     std::map<std::string, int> calls_;
     std::map<std::pair<std::string, int>, long long> failures_;
     std::optional<long long> forcedCount_;
+    std::function<void()> onReset_;
 };
 
 // Argument texts for the call log.
 std::string LogText(const char* text);                         // "5" quoted, or null
 std::string LogBytes(const std::uint8_t* data, long long count);  // [44 4C 0D 0A]
 std::string LogArguments(std::initializer_list<std::string> arguments);
+std::string LogIntegers(const std::int32_t* values, long long count);  // [2, 0, 5]
 
 }  // namespace sim

@@ -10,6 +10,7 @@ void StandIn::FailCall(const std::string& function, int nth, long long code) {
     failCall_(function.c_str(), nth, code);
 }
 void StandIn::ForceReceiveCount(long long count) { forceCount_(count); }
+void StandIn::SetBoardAddress(long long address) { setBoardAddress_(address); }
 void StandIn::SetReply(const std::string& query, const std::string& bytes) {
     setReply_(query.c_str(), bytes.data(), static_cast<int>(bytes.size()));
 }

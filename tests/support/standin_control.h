@@ -18,6 +18,7 @@ public:
     void SetAnalyzerAddress(int address);
     void FailCall(const std::string& function, int nth, long long code);
     void ForceReceiveCount(long long count);
+    void SetBoardAddress(long long address);
     void SetReply(const std::string& query, const std::string& bytes);
     void RestoreReply(const std::string& query);
     void MuteQuery(const std::string& query, bool muted = true);
@@ -36,6 +37,8 @@ private:
     platform::DriverFunction<void(const char*, int, long long)> failCall_{library_,
                                                                           "tq58sim_fail_call"};
     platform::DriverFunction<void(long long)> forceCount_{library_, "tq58sim_force_receive_count"};
+    platform::DriverFunction<void(long long)> setBoardAddress_{library_,
+                                                               "tq58sim_set_board_address"};
     platform::DriverFunction<void(const char*, const char*, int)> setReply_{library_,
                                                                             "tq58sim_set_reply"};
     platform::DriverFunction<void(const char*, int)> mute_{library_, "tq58sim_mute_query"};
