@@ -14,7 +14,9 @@ std::string PathText(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-std::string SystemReason() { return errno != 0 ? std::strerror(errno) : "unknown error"; }
+std::string SystemReason() {
+    return errno != 0 ? std::strerror(errno) : "unknown error";
+}
 
 }  // namespace
 

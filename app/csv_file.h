@@ -15,16 +15,16 @@ inline constexpr const char8_t* kSecondaryProcessingFileName = u8"TQ582次演算
 
 // A file that cannot be created or written; names the file.
 class FileError : public std::runtime_error {
-public:
+  public:
     FileError(const std::filesystem::path& path, const std::string& what);
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 class CsvFile {
-public:
+  public:
     // Creates the file, truncating one that exists. flushEveryLine: each line is handed to the
     // system as soon as it is written, so a crash loses at most the line in progress.
     CsvFile(std::filesystem::path path, bool flushEveryLine);
@@ -33,7 +33,7 @@ public:
     void WriteLine(std::span<const std::string> fields);
     void Close();
 
-private:
+  private:
     std::filesystem::path path_;
     std::ofstream stream_;
     bool flushEveryLine_;

@@ -16,8 +16,8 @@ constexpr int kRowHeight = 255;
 constexpr std::array kLayout = {
     // Settings: GPIB.
     ControlLayout{"Frame1", K::Frame, "", "GPIB設定", 120, 960, 3375, 1095, 1},
-    ControlLayout{"Label1", K::Label, "Frame1", "対象GPIBアドレス（１～３０）", 120, 360, 2535,
-                  255, 3},
+    ControlLayout{"Label1", K::Label, "Frame1", "対象GPIBアドレス（１～３０）", 120, 360, 2535, 255,
+                  3},
     ControlLayout{"GPIBadress", K::TextBox, "Frame1", "5", 2280, 360, 495, 270, 2},
     ControlLayout{"Label9", K::Label, "Frame1", "wait(msec)", 1200, 720, 975, 255, 22},
     ControlLayout{"wait", K::TextBox, "Frame1", "20", 2280, 720, 495, 270, 21},
@@ -46,8 +46,7 @@ constexpr std::array kLayout = {
     ControlLayout{"run0", K::CommandButton, "", "瞬時値取込", 5640, 1320, 2055, 495, 20},
     ControlLayout{"run1", K::CommandButton, "", "マスメモリデータ取込", 5640, 2280, 2055, 495, 0},
     ControlLayout{"run2", K::CommandButton, "", "2次演算モード", 5640, 3240, 2055, 495, 19},
-    ControlLayout{"run3", K::CommandButton, "", "マスメモリーデータ消去", 5640, 4200, 2055, 495,
-                  4},
+    ControlLayout{"run3", K::CommandButton, "", "マスメモリーデータ消去", 5640, 4200, 2055, 495, 4},
     // Display row: headings and, under each, a bordered display label.
     ControlLayout{"Label4", K::Label, "", "アドレス/time", 0, kHeadingTop, 1335, kRowHeight, 10,
                   A::Centre},
@@ -70,13 +69,15 @@ constexpr std::array kLayout = {
                   true},
     ControlLayout{"Label8", K::Label, "", "マスデータ(一部)", 7200, kHeadingTop, 1575, kRowHeight,
                   24},
-    ControlLayout{"マスデータ", K::Label, "", "", 6720, kDisplayTop, 2295, kRowHeight, 36,
-                  A::Left, true},
+    ControlLayout{"マスデータ", K::Label, "", "", 6720, kDisplayTop, 2295, kRowHeight, 36, A::Left,
+                  true},
 };
 
 }  // namespace
 
-std::span<const ControlLayout> WindowLayout() { return kLayout; }
+std::span<const ControlLayout> WindowLayout() {
+    return kLayout;
+}
 
 const ControlLayout* FindControl(std::string_view name) {
     for (const auto& control : kLayout) {

@@ -13,7 +13,9 @@ namespace {
 constexpr int kRecallOffRepeats = 5;
 
 // Characters 3 to 6 of the "ADR?" reply: the four-digit memory address.
-std::string AddressField(const std::string& reply) { return Utf8Mid(reply, 3, 4); }
+std::string AddressField(const std::string& reply) {
+    return Utf8Mid(reply, 3, 4);
+}
 
 int RecordCount(double first, double last) {
     return last >= first ? static_cast<int>(std::floor(last - first)) + 1 : 0;

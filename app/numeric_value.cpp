@@ -8,7 +8,9 @@ namespace app {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The longest prefix of text that reads as a decimal number.
 size_t NumberLength(const std::string& text) {
@@ -89,8 +91,12 @@ double NumericValue(std::string_view text) {
     return negative ? -value : value;
 }
 
-std::optional<std::int16_t> ToInt16(double value) { return RoundedTo<std::int16_t>(value); }
-std::optional<std::int32_t> ToInt32(double value) { return RoundedTo<std::int32_t>(value); }
+std::optional<std::int16_t> ToInt16(double value) {
+    return RoundedTo<std::int16_t>(value);
+}
+std::optional<std::int32_t> ToInt32(double value) {
+    return RoundedTo<std::int32_t>(value);
+}
 
 std::string NumberText(double value) {
     if (value == 0) return "0";  // also negative zero

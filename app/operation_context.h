@@ -14,12 +14,12 @@ namespace app {
 
 // Ends an operation before its last step. byClose: the user closed the window.
 class OperationStopped : public std::runtime_error {
-public:
+  public:
     OperationStopped(const std::string& message, bool byClose)
         : std::runtime_error(message), byClose_(byClose) {}
     bool byClose() const { return byClose_; }
 
-private:
+  private:
     bool byClose_;
 };
 
@@ -33,7 +33,7 @@ inline constexpr double kInt32Lowest = -2147483648.0;
 inline constexpr double kInt32Highest = 2147483647.0;
 
 class OperationContext {
-public:
+  public:
     explicit OperationContext(Window& window) : window_(window) {}
 
     Window& window() { return window_; }
@@ -58,7 +58,7 @@ public:
 
     void ClearDisplays();
 
-private:
+  private:
     Window& window_;
     Tally tally_;
     bool sessionOpen_ = false;

@@ -13,10 +13,14 @@ namespace {
 
 std::string_view ButtonName(OperationKind kind) {
     switch (kind) {
-        case OperationKind::InstantaneousReadout: return "run0";
-        case OperationKind::MassMemoryDownload: return "run1";
-        case OperationKind::SecondaryProcessingDownload: return "run2";
-        case OperationKind::MassMemoryErase: return "run3";
+        case OperationKind::InstantaneousReadout:
+            return "run0";
+        case OperationKind::MassMemoryDownload:
+            return "run1";
+        case OperationKind::SecondaryProcessingDownload:
+            return "run2";
+        case OperationKind::MassMemoryErase:
+            return "run3";
     }
     return "";
 }
@@ -61,15 +65,16 @@ std::string SettingsRefusal(OperationKind kind, const Window& window) {
                          std::pair{control::kWait, Width::Int32}};
     if (std::string refusal = FirstRefusal(window, common); !refusal.empty()) return refusal;
     switch (kind) {
-        case OperationKind::InstantaneousReadout: return {};
+        case OperationKind::InstantaneousReadout:
+            return {};
         case OperationKind::MassMemoryDownload:
             // Used unrounded, but held to the range every address setting has.
             return FirstRefusal(window, {{control::kFirstAddress, Width::Int16Unrounded},
                                          {control::kLastAddress, Width::Int16Unrounded}});
         case OperationKind::SecondaryProcessingDownload:
         case OperationKind::MassMemoryErase:
-            return FirstRefusal(
-                window, {{control::kFirstAddress, Width::Int16}, {control::kLastAddress, Width::Int16}});
+            return FirstRefusal(window, {{control::kFirstAddress, Width::Int16},
+                                         {control::kLastAddress, Width::Int16}});
     }
     return {};
 }
@@ -100,14 +105,18 @@ void OperationRunner::Run(OperationKind kind) {
     };
     try {
         switch (kind) {
-            case OperationKind::InstantaneousReadout: RunInstantaneousReadout(operation); break;
+            case OperationKind::InstantaneousReadout:
+                RunInstantaneousReadout(operation);
+                break;
             case OperationKind::MassMemoryDownload:
                 RunMassMemoryDownload(operation, outputFolder_);
                 break;
             case OperationKind::SecondaryProcessingDownload:
                 RunSecondaryProcessingDownload(operation, outputFolder_);
                 break;
-            case OperationKind::MassMemoryErase: RunMassMemoryErase(operation); break;
+            case OperationKind::MassMemoryErase:
+                RunMassMemoryErase(operation);
+                break;
         }
         window_.ShowStatus(operation.tally().Summary(name));
     } catch (const OperationStopped& stop) {

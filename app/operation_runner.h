@@ -24,7 +24,7 @@ std::string OperationName(OperationKind kind);
 std::string SettingsRefusal(OperationKind kind, const Window& window);
 
 class OperationRunner {
-public:
+  public:
     // outputFolder: where the downloads write their files (the program's folder).
     OperationRunner(Window& window, Notifier& notifier, std::filesystem::path outputFolder)
         : window_(window), notifier_(notifier), outputFolder_(std::move(outputFolder)) {}
@@ -33,7 +33,7 @@ public:
     void Run(OperationKind kind);
     bool running() const { return running_; }
 
-private:
+  private:
     void Stop(const std::string& name, const std::string& message, bool tellUser);
 
     Window& window_;

@@ -6,15 +6,24 @@ namespace app {
 
 std::string SessionCodeText(std::int32_t code) {
     switch (code) {
-        case lb::kSuccess: return "正常";
-        case lb::kOpenFailed: return "ボードを開けません";
-        case lb::kCloseFailed: return "ボードを閉じられません";
-        case lb::kOwnAddressNotObtained: return "ボードのアドレスを取得できません";
-        case lb::kNotOpen: return "ボードが開いていません";
-        case lb::kTransferFailed: return "送受信に失敗しました";
-        case lb::kNoAddress: return "GPIBアドレスが選択されていません";
-        case lb::kTimeout: return "タイムアウト（応答なし）";
-        default: return "不明なエラー";
+        case lb::kSuccess:
+            return "正常";
+        case lb::kOpenFailed:
+            return "ボードを開けません";
+        case lb::kCloseFailed:
+            return "ボードを閉じられません";
+        case lb::kOwnAddressNotObtained:
+            return "ボードのアドレスを取得できません";
+        case lb::kNotOpen:
+            return "ボードが開いていません";
+        case lb::kTransferFailed:
+            return "送受信に失敗しました";
+        case lb::kNoAddress:
+            return "GPIBアドレスが選択されていません";
+        case lb::kTimeout:
+            return "タイムアウト（応答なし）";
+        default:
+            return "不明なエラー";
     }
 }
 
@@ -27,8 +36,8 @@ void Tally::Note(std::int32_t lastError) {
 std::string Tally::Summary(std::string_view operationName) const {
     std::string text(operationName);
     if (failures_ == 0) return text + ": 完了";
-    return text + ": 失敗 " + std::to_string(failures_) + " 回（最初: " +
-           std::to_string(firstCode_) + " " + SessionCodeText(firstCode_) + "）";
+    return text + ": 失敗 " + std::to_string(failures_) +
+           " 回（最初: " + std::to_string(firstCode_) + " " + SessionCodeText(firstCode_) + "）";
 }
 
 }  // namespace app

@@ -12,7 +12,7 @@ std::string SessionCodeText(std::int32_t code);
 // Counts the failed session calls of one operation as they happen: a successful close clears
 // the session's own codes, so they cannot be read afterwards.
 class Tally {
-public:
+  public:
     // Call after every session call with lastError as that call left it.
     void Note(std::int32_t lastError);
 
@@ -22,7 +22,7 @@ public:
     // "完了", or the number of failures with the first code and its text.
     std::string Summary(std::string_view operationName) const;
 
-private:
+  private:
     int failures_ = 0;
     std::int32_t firstCode_ = 0;
 };

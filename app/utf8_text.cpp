@@ -4,7 +4,9 @@ namespace app {
 
 namespace {
 
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool IsContinuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 // Byte offset of character index (from 0), or the text's size.
 size_t OffsetOf(std::string_view text, size_t index) {

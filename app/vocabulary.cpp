@@ -22,13 +22,21 @@ std::string WithParameters(std::string prefix, std::initializer_list<double> par
 
 }  // namespace
 
-std::string BandSetting(int code) { return "FLT" + std::to_string(code); }
-std::string WeightingSetting(int code) { return "WGT" + std::to_string(code); }
-std::string SelectAddress(double address) { return WithParameters("ADR0,", {address}); }
+std::string BandSetting(int code) {
+    return "FLT" + std::to_string(code);
+}
+std::string WeightingSetting(int code) {
+    return "WGT" + std::to_string(code);
+}
+std::string SelectAddress(double address) {
+    return WithParameters("ADR0,", {address});
+}
 std::string SecondaryProcessing(int k, double first, double last) {
     return WithParameters("OPE" + std::to_string(k) + ",", {first, last});
 }
-std::string Erase(double first, double last) { return WithParameters("CLR0,", {first, last}); }
+std::string Erase(double first, double last) {
+    return WithParameters("CLR0,", {first, last});
+}
 
 }  // namespace command
 

@@ -24,13 +24,13 @@ inline constexpr std::string_view kBandDisplay = "octoct";
 inline constexpr std::string_view kWeightingDisplay = "補正";
 inline constexpr std::string_view kDataDisplay = "マスデータ";
 // In the order every operation that writes them clears them.
-inline constexpr std::string_view kDisplays[] = {kAddressDisplay, kTimeConstantDisplay,
-                                                 kRangeDisplay,   kBandDisplay,
+inline constexpr std::string_view kDisplays[] = {kAddressDisplay,   kTimeConstantDisplay,
+                                                 kRangeDisplay,     kBandDisplay,
                                                  kWeightingDisplay, kDataDisplay};
 }  // namespace control
 
 class Window {
-public:
+  public:
     virtual ~Window() = default;
 
     virtual std::string Text(std::string_view textBox) const = 0;
@@ -48,7 +48,7 @@ public:
 // Messages to the user that need an answer before they go on (refused operations, a missing
 // driver). Bus failures never come here: they go to the status line.
 class Notifier {
-public:
+  public:
     virtual ~Notifier() = default;
     virtual void Tell(const std::string& message) = 0;
 };

@@ -40,8 +40,12 @@ std::string Narrow(const std::wstring& wide, UINT codePage) {
 
 }  // namespace
 
-std::string Utf8ToCp932(std::string_view utf8) { return Narrow(Widen(utf8, CP_UTF8), 932); }
-std::string Cp932ToUtf8(std::string_view cp932) { return Narrow(Widen(cp932, 932), CP_UTF8); }
+std::string Utf8ToCp932(std::string_view utf8) {
+    return Narrow(Widen(utf8, CP_UTF8), 932);
+}
+std::string Cp932ToUtf8(std::string_view cp932) {
+    return Narrow(Widen(cp932, 932), CP_UTF8);
+}
 
 #else
 
@@ -49,7 +53,7 @@ namespace {
 
 // "CP932", never "SHIFT_JIS": the latter maps 81 60 to U+301C instead of U+FF5E.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : descriptor_(iconv_open(to, from)) {
         if (descriptor_ == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
@@ -82,7 +86,7 @@ public:
         return output;
     }
 
-private:
+  private:
     iconv_t descriptor_;
 };
 

@@ -10,16 +10,15 @@
 
 #include "platform/driver_call.h"
 
-
 namespace platform {
 
 class BindingError : public std::runtime_error {
-public:
+  public:
     BindingError(std::string library, std::string function, const std::string& reason);
     const std::string& library() const { return library_; }
     const std::string& function() const { return function_; }
 
-private:
+  private:
     std::string library_;
     std::string function_;
 };
@@ -29,7 +28,7 @@ private:
 std::string LibraryFileName(const std::string& name);
 
 class DriverLibrary {
-public:
+  public:
     explicit DriverLibrary(std::string name) : name_(std::move(name)) {}
     DriverLibrary(const DriverLibrary&) = delete;
     DriverLibrary& operator=(const DriverLibrary&) = delete;
@@ -39,7 +38,7 @@ public:
     // Address of an exported function; loads the library first if it is not loaded yet.
     void* Resolve(const char* function);
 
-private:
+  private:
     std::string name_;
     void* handle_ = nullptr;  // kept loaded for the rest of the run, as a bound driver is
 };
@@ -49,7 +48,7 @@ class DriverFunction;
 
 template <typename Result, typename... Args>
 class DriverFunction<Result(Args...)> {
-public:
+  public:
     using Pointer = Result(TQ58_DRIVER_CALL*)(Args...);
 
     DriverFunction(DriverLibrary& library, const char* name) : library_(library), name_(name) {}
@@ -61,7 +60,7 @@ public:
         return pointer_(args...);
     }
 
-private:
+  private:
     DriverLibrary& library_;
     const char* name_;
     Pointer pointer_ = nullptr;

@@ -12,8 +12,15 @@ BusCommandRecord GetMyAddress() {
         return {};
     }
     const auto own = static_cast<std::uint8_t>(value);
-    return BusCommandRecord{1,  4,   8,   17,          20,
-                            63, 95,  own, static_cast<std::uint8_t>(own | 32),
+    return BusCommandRecord{1,
+                            4,
+                            8,
+                            17,
+                            20,
+                            63,
+                            95,
+                            own,
+                            static_cast<std::uint8_t>(own | 32),
                             static_cast<std::uint8_t>(own | 64)};
 }
 

@@ -25,7 +25,9 @@ void CardOpen(std::int32_t bufferSize) {
     RecordOpenOrClose(lbDef::BoardOpen(bufferSize), kOpenFailed);
 }
 
-void CardClose() { RecordOpenOrClose(lbDef::BoardClose(), kCloseFailed); }
+void CardClose() {
+    RecordOpenOrClose(lbDef::BoardClose(), kCloseFailed);
+}
 
 bool CheckOpen() {
     if (sessionState.cardOpen) {

@@ -69,8 +69,8 @@ std::string ReceiveString() {
     // NUL, CR and LF are never the second byte of a code page 932 character, so stripping
     // them before the conversion is the same as stripping them after it.
     size_t length = bytes.size();
-    while (length > 0 && (bytes[length - 1] == 0 || bytes[length - 1] == kCr ||
-                          bytes[length - 1] == kLf)) {
+    while (length > 0 &&
+           (bytes[length - 1] == 0 || bytes[length - 1] == kCr || bytes[length - 1] == kLf)) {
         --length;
     }
     return platform::Cp932ToUtf8(

@@ -26,8 +26,12 @@ EventStep& Step() {
 
 }  // namespace
 
-void SetTickSource(TickSource source) { Ticks() = std::move(source); }
-void SetEventStep(EventStep step) { Step() = std::move(step); }
+void SetTickSource(TickSource source) {
+    Ticks() = std::move(source);
+}
+void SetEventStep(EventStep step) {
+    Step() = std::move(step);
+}
 
 void RestoreDefaultWaitSeams() {
     Ticks() = platform::TickCount;

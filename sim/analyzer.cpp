@@ -73,7 +73,9 @@ void Analyzer::OverrideReply(const std::string& query, std::string bytes) {
     overrides_[query] = std::move(bytes);
 }
 
-void Analyzer::MuteQuery(const std::string& query, bool muted) { muted_[query] = muted; }
+void Analyzer::MuteQuery(const std::string& query, bool muted) {
+    muted_[query] = muted;
+}
 
 void Analyzer::ClearOverrides() {
     overrides_.clear();
@@ -138,13 +140,20 @@ std::string Analyzer::StatisticText(int k, int first, int last) const {
     }
     const double count = static_cast<double>(levels.size());
     switch (k) {
-        case 0: return Level(percentile(5));
-        case 1: return Level(percentile(10));
-        case 2: return Level(percentile(50));
-        case 3: return Level(percentile(90));
-        case 4: return Level(percentile(95));
-        case 5: return Level(10.0 * std::log10(energy / count));
-        default: return Level(sum / count);
+        case 0:
+            return Level(percentile(5));
+        case 1:
+            return Level(percentile(10));
+        case 2:
+            return Level(percentile(50));
+        case 3:
+            return Level(percentile(90));
+        case 4:
+            return Level(percentile(95));
+        case 5:
+            return Level(10.0 * std::log10(energy / count));
+        default:
+            return Level(sum / count);
     }
 }
 
@@ -173,9 +182,12 @@ void Analyzer::Execute(const std::string& command) {
     }
     if (command == "DOD?") {
         switch (mode_) {
-            case DataMode::Recall: return Answer(command, Record(selectedAddress_));
-            case DataMode::Statistic: return Answer(command, lastStatistic_);
-            case DataMode::Current: return Answer(command, "+065.0,+061.2,+063.4");
+            case DataMode::Recall:
+                return Answer(command, Record(selectedAddress_));
+            case DataMode::Statistic:
+                return Answer(command, lastStatistic_);
+            case DataMode::Current:
+                return Answer(command, "+065.0,+061.2,+063.4");
         }
     }
     if (head.rfind("FLT", 0) == 0) {

@@ -11,7 +11,7 @@
 namespace sim {
 
 class Analyzer {
-public:
+  public:
     static constexpr int kMemorySize = 1000;  // mass memory addresses 1..1000
 
     Analyzer() { Reset(); }
@@ -42,7 +42,7 @@ public:
     int selectedAddress() const { return selectedAddress_; }
     const std::vector<std::string>& commands() const { return commands_; }
 
-private:
+  private:
     enum class DataMode { Current, Recall, Statistic };
 
     void Execute(const std::string& command);

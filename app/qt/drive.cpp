@@ -18,7 +18,7 @@
 namespace {
 
 class PrintingNotifier : public app::Notifier {
-public:
+  public:
     void Tell(const std::string& message) override { std::cerr << message << "\n"; }
 };
 

@@ -23,13 +23,18 @@ QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-int Pixels(int twips) { return twips / app::kTwipsPerPixel; }
+int Pixels(int twips) {
+    return twips / app::kTwipsPerPixel;
+}
 
 Qt::Alignment ToQt(app::Alignment alignment) {
     switch (alignment) {
-        case app::Alignment::Centre: return Qt::AlignHCenter | Qt::AlignVCenter;
-        case app::Alignment::Right: return Qt::AlignRight | Qt::AlignVCenter;
-        case app::Alignment::Left: break;
+        case app::Alignment::Centre:
+            return Qt::AlignHCenter | Qt::AlignVCenter;
+        case app::Alignment::Right:
+            return Qt::AlignRight | Qt::AlignVCenter;
+        case app::Alignment::Left:
+            break;
     }
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
@@ -55,7 +60,9 @@ Form1::Form1(app::Notifier* notifier, std::filesystem::path outputFolder, QWidge
     InstallEventStep();
 }
 
-Form1::~Form1() { lb::RestoreDefaultWaitSeams(); }
+Form1::~Form1() {
+    lb::RestoreDefaultWaitSeams();
+}
 
 void Form1::BuildControls() {
     std::vector<std::pair<int, QWidget*>> tabOrder;
@@ -64,7 +71,9 @@ void Form1::BuildControls() {
         const QString text = ToQString(layout.text);
         QWidget* widget = nullptr;
         switch (layout.kind) {
-            case app::ControlKind::Frame: widget = new QGroupBox(text, container); break;
+            case app::ControlKind::Frame:
+                widget = new QGroupBox(text, container);
+                break;
             case app::ControlKind::Label: {
                 auto* label = new QLabel(text, container);
                 label->setAlignment(ToQt(layout.alignment));
@@ -72,7 +81,9 @@ void Form1::BuildControls() {
                 widget = label;
                 break;
             }
-            case app::ControlKind::TextBox: widget = new QLineEdit(text, container); break;
+            case app::ControlKind::TextBox:
+                widget = new QLineEdit(text, container);
+                break;
             case app::ControlKind::OptionButton: {
                 // Buttons of one frame form one group: Qt makes siblings exclusive.
                 auto* button = new QRadioButton(text, container);
@@ -169,7 +180,9 @@ void Form1::ShowProgress(int done, int total) {
     progress_->show();
 }
 
-void Form1::ShowStatus(const std::string& text) { status_->setText(QString::fromStdString(text)); }
+void Form1::ShowStatus(const std::string& text) {
+    status_->setText(QString::fromStdString(text));
+}
 
 void Form1::RunOperation(app::OperationKind kind) {
     runner_.Run(kind);

@@ -14,7 +14,7 @@ class QLabel;
 class QProgressBar;
 
 class Form1 : public QWidget, public app::Window {
-public:
+  public:
     // notifier: where messages to the user go (a message box when none is given);
     // outputFolder: where the downloads write (the program's folder when empty).
     explicit Form1(app::Notifier* notifier = nullptr, std::filesystem::path outputFolder = {},
@@ -35,11 +35,11 @@ public:
 
     static constexpr int kStatusLineHeight = 24;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void BuildStatusLine();
     void RunOperation(app::OperationKind kind);

@@ -41,10 +41,14 @@ RatocDriver& Driver() {
     return driver;
 }
 
-lb::SessionState& S() { return lb::sessionState; }
+lb::SessionState& S() {
+    return lb::sessionState;
+}
 
 // The device as the driver names it: the decimal digits of the address.
-std::string AddressText() { return std::to_string(S().activeAddress); }
+std::string AddressText() {
+    return std::to_string(S().activeAddress);
+}
 
 bool TransferOutcome(std::int32_t status) {
     S().boardStatus = status;
@@ -106,8 +110,8 @@ bool BoardClose() {
 
 bool BoardSend(const lb::ByteBuffer& bytes) {
     const std::string device = AddressText();
-    return TransferOutcome(Driver().gp_tfrout(
-        device.c_str(), static_cast<std::int32_t>(bytes.size()), bytes.data()));
+    return TransferOutcome(
+        Driver().gp_tfrout(device.c_str(), static_cast<std::int32_t>(bytes.size()), bytes.data()));
 }
 
 bool BoardReceive(lb::ByteBuffer& bytes) {

@@ -24,7 +24,8 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_analyzer_address(int address);
 
 /* The nth call (counting from 1 since the reset) of the named driver function returns code
  * instead of doing its work. */
-TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_fail_call(const char* function, int nth, long long code);
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_fail_call(const char* function, int nth,
+                                                       long long code);
 
 /* Every following successful receive reports count bytes received, whatever arrived. */
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_force_receive_count(long long count);
@@ -33,7 +34,8 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_force_receive_count(long long count
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_board_address(long long address);
 
 /* The analyzer answers query with exactly these bytes; a negative length restores its own reply. */
-TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_reply(const char* query, const char* bytes, int length);
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_reply(const char* query, const char* bytes,
+                                                       int length);
 
 /* The analyzer leaves query unanswered (muted != 0), so the read after it times out. */
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_mute_query(const char* query, int muted);

@@ -22,16 +22,21 @@ constexpr std::int32_t kInterrupt = 5;
 
 std::int32_t lastCount = 0;
 
-sim::Bench& B() { return sim::Bench::Instance(); }
+sim::Bench& B() {
+    return sim::Bench::Instance();
+}
 
-long DeviceAddress(const char* text) { return text ? std::strtol(text, nullptr, 10) : -1; }
+long DeviceAddress(const char* text) {
+    return text ? std::strtol(text, nullptr, 10) : -1;
+}
 
 }  // namespace
 
 extern "C" {
 
-TQ58SIM_EXPORT std::int32_t TQ58_DRIVER_CALL gp_cardinfo(std::int32_t* present, std::int32_t* ioBase,
-                                        std::int32_t* interrupt) {
+TQ58SIM_EXPORT std::int32_t TQ58_DRIVER_CALL gp_cardinfo(std::int32_t* present,
+                                                         std::int32_t* ioBase,
+                                                         std::int32_t* interrupt) {
     if (auto code = B().Enter("gp_cardinfo", "")) return static_cast<std::int32_t>(*code);
     *present = 1;
     *ioBase = kIoBase;
@@ -40,10 +45,10 @@ TQ58SIM_EXPORT std::int32_t TQ58_DRIVER_CALL gp_cardinfo(std::int32_t* present, 
 }
 
 TQ58SIM_EXPORT std::int32_t TQ58_DRIVER_CALL gp_init(std::int32_t mode, std::int32_t ioBase,
-                                    std::int16_t interrupt) {
-    if (auto code = B().Enter("gp_init", sim::LogArguments({std::to_string(mode),
-                                                            std::to_string(ioBase),
-                                                            std::to_string(interrupt)}))) {
+                                                     std::int16_t interrupt) {
+    if (auto code =
+            B().Enter("gp_init", sim::LogArguments({std::to_string(mode), std::to_string(ioBase),
+                                                    std::to_string(interrupt)}))) {
         return static_cast<std::int32_t>(*code);
     }
     if (ioBase != kIoBase || interrupt != kInterrupt) return kBadArgument;
@@ -62,8 +67,8 @@ TQ58SIM_EXPORT std::int32_t TQ58_DRIVER_CALL gp_ren(void) {
 }
 
 TQ58SIM_EXPORT std::int32_t TQ58_DRIVER_CALL gp_delm(const char* mode, std::int32_t value) {
-    if (auto code = B().Enter("gp_delm", sim::LogArguments({sim::LogText(mode),
-                                                            std::to_string(value)}))) {
+    if (auto code =
+            B().Enter("gp_delm", sim::LogArguments({sim::LogText(mode), std::to_string(value)}))) {
         return static_cast<std::int32_t>(*code);
     }
     return B().initialized ? kOk : kNotInitialised;
@@ -77,10 +82,10 @@ TQ58SIM_EXPORT std::int32_t TQ58_DRIVER_CALL gp_lcl(const char* device) {
 }
 
 TQ58SIM_EXPORT std::int32_t TQ58_DRIVER_CALL gp_tfrout(const char* device, std::int32_t count,
-                                      const std::uint8_t* data) {
-    if (auto code = B().Enter("gp_tfrout", sim::LogArguments({sim::LogText(device),
-                                                              std::to_string(count),
-                                                              sim::LogBytes(data, count)}))) {
+                                                       const std::uint8_t* data) {
+    if (auto code =
+            B().Enter("gp_tfrout", sim::LogArguments({sim::LogText(device), std::to_string(count),
+                                                      sim::LogBytes(data, count)}))) {
         return static_cast<std::int32_t>(*code);
     }
     if (!B().initialized) return kNotInitialised;
@@ -88,10 +93,10 @@ TQ58SIM_EXPORT std::int32_t TQ58_DRIVER_CALL gp_tfrout(const char* device, std::
 }
 
 TQ58SIM_EXPORT std::int32_t TQ58_DRIVER_CALL gp_tfrin(const char* device, std::int32_t capacity,
-                                     std::uint8_t* buffer) {
+                                                      std::uint8_t* buffer) {
     lastCount = 0;
-    if (auto code = B().Enter("gp_tfrin", sim::LogArguments({sim::LogText(device),
-                                                             std::to_string(capacity)}))) {
+    if (auto code = B().Enter(
+            "gp_tfrin", sim::LogArguments({sim::LogText(device), std::to_string(capacity)}))) {
         return static_cast<std::int32_t>(*code);
     }
     if (!B().initialized) return kNotInitialised;

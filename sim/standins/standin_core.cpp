@@ -107,7 +107,9 @@ int CopyOut(const std::string& text, char* buffer, int capacity) {
 
 extern "C" {
 
-void TQ58_DRIVER_CALL tq58sim_reset(void) { sim::Bench::Instance().Reset(); }
+void TQ58_DRIVER_CALL tq58sim_reset(void) {
+    sim::Bench::Instance().Reset();
+}
 
 void TQ58_DRIVER_CALL tq58sim_set_analyzer_address(int address) {
     sim::Bench::Instance().SetAnalyzerAddress(address);
@@ -139,7 +141,9 @@ void TQ58_DRIVER_CALL tq58sim_mute_query(const char* query, int muted) {
     if (query != nullptr) sim::Bench::Instance().analyzer().MuteQuery(query, muted != 0);
 }
 
-int TQ58_DRIVER_CALL tq58sim_log_size(void) { return static_cast<int>(sim::Bench::Instance().log().size()); }
+int TQ58_DRIVER_CALL tq58sim_log_size(void) {
+    return static_cast<int>(sim::Bench::Instance().log().size());
+}
 
 int TQ58_DRIVER_CALL tq58sim_log_entry(int index, char* buffer, int capacity) {
     const auto& log = sim::Bench::Instance().log();

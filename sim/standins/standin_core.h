@@ -15,7 +15,7 @@
 namespace sim {
 
 class Bench {
-public:
+  public:
     static Bench& Instance();
 
     void Reset();
@@ -50,7 +50,7 @@ public:
     // A stand-in that keeps board state of its own clears it here on every reset.
     void OnReset(std::function<void()> clear) { onReset_ = std::move(clear); }
 
-private:
+  private:
     Analyzer analyzer_;
     int analyzerAddress_ = 5;
     long long boardAddress_ = 0;
@@ -62,7 +62,7 @@ private:
 };
 
 // Argument texts for the call log.
-std::string LogText(const char* text);                         // "5" quoted, or null
+std::string LogText(const char* text);                            // "5" quoted, or null
 std::string LogBytes(const std::uint8_t* data, long long count);  // [44 4C 0D 0A]
 std::string LogArguments(std::initializer_list<std::string> arguments);
 std::string LogIntegers(const std::int32_t* values, long long count);  // [2, 0, 5]

@@ -19,7 +19,9 @@ BenchScript::BenchScript(StandIn& standIn) : standIn_(standIn) {
     });
 }
 
-BenchScript::~BenchScript() { lb::RestoreDefaultWaitSeams(); }
+BenchScript::~BenchScript() {
+    lb::RestoreDefaultWaitSeams();
+}
 
 void BenchScript::AtPause(int nth, std::function<void()> action) {
     actions_[nth] = std::move(action);

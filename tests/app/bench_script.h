@@ -14,7 +14,7 @@
 namespace testing_support {
 
 class BenchScript {
-public:
+  public:
     explicit BenchScript(StandIn& standIn);
     ~BenchScript();
 
@@ -27,7 +27,7 @@ public:
     // Runs during the n-th pause (counting from 1), before it ends.
     void AtPause(int nth, std::function<void()> action);
 
-private:
+  private:
     StandIn& standIn_;
     std::uint32_t now_ = 1000;
     std::vector<std::pair<size_t, std::uint32_t>> pauses_;  // log position, ms

@@ -13,11 +13,11 @@
 namespace testing_support {
 
 class FakeWindow : public app::Window {
-public:
+  public:
     FakeWindow() {
         for (const auto& control : app::WindowLayout()) {
-            if (control.kind == app::ControlKind::TextBox) texts[std::string(control.name)] =
-                std::string(control.text);
+            if (control.kind == app::ControlKind::TextBox)
+                texts[std::string(control.name)] = std::string(control.text);
             if (control.kind == app::ControlKind::OptionButton) {
                 selected[std::string(control.name)] = control.selected;
             }
@@ -54,7 +54,7 @@ public:
 };
 
 class RecordingNotifier : public app::Notifier {
-public:
+  public:
     void Tell(const std::string& message) override { messages.push_back(message); }
     std::vector<std::string> messages;
 };

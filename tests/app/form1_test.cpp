@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 class Form1Test : public QObject {
     Q_OBJECT
 
-private:
+  private:
     testing_support::StandIn standIn{"gplib2K.dll"};
     testing_support::RecordingNotifier notifier;
     fs::path folder;
@@ -49,7 +49,7 @@ private:
         return !names.empty() && names.back() == "gp_lcl" && !lb::sessionState.cardOpen;
     }
 
-private slots:
+  private slots:
     void init() {
         standIn.Reset();
         lb::sessionState = lb::SessionState{};
@@ -77,7 +77,8 @@ private slots:
         QVERIFY(!static_cast<QRadioButton*>(Control("oct1"))->isChecked());
         QVERIFY(static_cast<QRadioButton*>(Control("F"))->isChecked());
         for (auto display : app::control::kDisplays) {
-            auto* label = form->findChild<QLabel*>(QString::fromUtf8(display.data(), display.size()));
+            auto* label =
+                form->findChild<QLabel*>(QString::fromUtf8(display.data(), display.size()));
             QVERIFY2(label, display.data());
             QVERIFY(label->text().isEmpty());
             QCOMPARE(label->frameShape(), QFrame::Box);
@@ -90,22 +91,21 @@ private slots:
             const QString name = QString::fromUtf8(layout.name.data(), layout.name.size());
             QWidget* widget = form->findChild<QWidget*>(name);
             QVERIFY2(widget, qPrintable(name));
-            QCOMPARE(widget->geometry(), QRect(layout.left / 15, layout.top / 15,
-                                               layout.width / 15, layout.height / 15));
+            QCOMPARE(widget->geometry(), QRect(layout.left / 15, layout.top / 15, layout.width / 15,
+                                               layout.height / 15));
             const QString parent = widget->parentWidget()->objectName();
-            QCOMPARE(parent, layout.container.empty()
-                                 ? QString("Form1")
-                                 : QString::fromUtf8(layout.container.data(),
-                                                     layout.container.size()));
+            QCOMPARE(parent, layout.container.empty() ? QString("Form1")
+                                                      : QString::fromUtf8(layout.container.data(),
+                                                                          layout.container.size()));
         }
         QCOMPARE(Button("run2")->text(), QString::fromUtf8("2次演算モード"));
         QCOMPARE(static_cast<QGroupBox*>(Control("Frame6"))->title(),
                  QString::fromUtf8("重み付け補正"));
         QCOMPARE(static_cast<QLabel*>(Control("範囲"))->alignment() & Qt::AlignHorizontal_Mask,
                  Qt::AlignHCenter);
-        QCOMPARE(static_cast<QLabel*>(Control("マスデータ"))->alignment() &
-                     Qt::AlignHorizontal_Mask,
-                 Qt::AlignLeft);
+        QCOMPARE(
+            static_cast<QLabel*>(Control("マスデータ"))->alignment() & Qt::AlignHorizontal_Mask,
+            Qt::AlignLeft);
         QCOMPARE(form->size(), QSize(615, 319 + Form1::kStatusLineHeight));
         QCOMPARE(form->minimumSize(), form->maximumSize());
     }
@@ -159,8 +159,8 @@ private slots:
         Edit("wait")->setText("0");
         QTest::mouseClick(Button("run2"), Qt::LeftButton);
         QCOMPARE(Lines(app::kSecondaryProcessingFileName), 2);
-        QVERIFY(FileBytes(app::kSecondaryProcessingFileName).rfind("L5,L10,L50,L90,L95,Leq,Ave\r\n", 0) ==
-                0);
+        QVERIFY(FileBytes(app::kSecondaryProcessingFileName)
+                    .rfind("L5,L10,L50,L90,L95,Leq,Ave\r\n", 0) == 0);
     }
 
     void run3ErasesTheRange() {

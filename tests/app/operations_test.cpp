@@ -26,13 +26,14 @@ const Strings kBands = {"oct1", "oct3"};
 const Strings kWeightings = {"A", "C", "F", "Lvxy", "Lvz", "Lht", "Lcom"};
 
 class Operations : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         standIn.Reset();
         lb::sessionState = lb::SessionState{};
         folder = fs::temp_directory_path() /
-                 ("tq58-operations-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                 ("tq58-operations-" +
+                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
@@ -73,7 +74,7 @@ protected:
 
 // The runner writes into the test's own folder.
 class Downloads : public Operations {
-protected:
+  protected:
     void SetUp() override {
         Operations::SetUp();
         folderRunner = std::make_unique<app::OperationRunner>(window, notifier, folder);
@@ -171,12 +172,13 @@ TEST_F(Downloads, MassMemoryPausesBeforeEachCommandOfARecord) {
     window.Select("oct1", kBands);
     window.Select("Lvxy", kWeightings);
     Run(OperationKind::MassMemoryDownload);
-    EXPECT_EQ(script.Steps(),
-              (Strings{"send DLM0", "send RCL0", "pause 20", "send FLT1", "pause 20", "send FLT?",
-                       "receive", "pause 20", "send WGT3", "pause 20", "send WGT?", "receive",
-                       "pause 20", "send ADR0, 1", "pause 20", "send ADR?", "receive", "pause 20",
-                       "send DOD?", "receive", "pause 20", "send RCL9", "send RCL9", "send RCL9",
-                       "send RCL9", "send RCL9"}));
+    EXPECT_EQ(
+        script.Steps(),
+        (Strings{"send DLM0", "send RCL0",    "pause 20",  "send FLT1", "pause 20",  "send FLT?",
+                 "receive",   "pause 20",     "send WGT3", "pause 20",  "send WGT?", "receive",
+                 "pause 20",  "send ADR0, 1", "pause 20",  "send ADR?", "receive",   "pause 20",
+                 "send DOD?", "receive",      "pause 20",  "send RCL9", "send RCL9", "send RCL9",
+                 "send RCL9", "send RCL9"}));
     EXPECT_EQ(FileBytes(app::kMassMemoryFileName), RecordLine(1, "1/1oct", "Lv-xy"));
 }
 
@@ -217,10 +219,13 @@ TEST_F(Downloads, MassMemoryAddressFieldIsCharactersThreeToSixOfTheReply) {
 
 TEST_F(Downloads, MassMemoryWritesAJapaneseReplyBackInItsOwnBytes) {
     window.texts["ad2"] = "1";
-    standIn.SetReply("DOD?", "\x83\x66\x81\x5B\x83\x5E 1\x81\x60" "2\r\n");
+    standIn.SetReply("DOD?",
+                     "\x83\x66\x81\x5B\x83\x5E 1\x81\x60"
+                     "2\r\n");
     Run(OperationKind::MassMemoryDownload);
     EXPECT_EQ(FileBytes(app::kMassMemoryFileName),
-              "0001,1/3oct,F,\x83\x66\x81\x5B\x83\x5E 1\x81\x60" "2\r\n");
+              "0001,1/3oct,F,\x83\x66\x81\x5B\x83\x5E 1\x81\x60"
+              "2\r\n");
     EXPECT_EQ(window.captions["マスデータ"], "データ 1～2");
 }
 
@@ -347,8 +352,7 @@ TEST_F(Downloads, SecondaryProcessingFileStaysEmptyUntilTheSessionIsClosed) {
 TEST_F(Operations, EraseWithTheDefaultsErasesTheRangeAndRecalls) {
     const std::string kept = standIn.Record(101);
     Run(OperationKind::MassMemoryErase);
-    EXPECT_EQ(script.Steps(),
-              (Strings{"send DLM0", "pause 20", "send CLR0, 1, 100", "send RCL9"}));
+    EXPECT_EQ(script.Steps(), (Strings{"send DLM0", "pause 20", "send CLR0, 1, 100", "send RCL9"}));
     EXPECT_EQ(standIn.Record(1), "----.-,----.-,----.-");
     EXPECT_EQ(standIn.Record(100), "----.-,----.-,----.-");
     EXPECT_EQ(standIn.Record(101), kept);

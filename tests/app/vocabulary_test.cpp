@@ -54,7 +54,9 @@ TEST(Decoders, EveryTableEntryAndNothingElse) {
 }
 
 TEST(Decoders, TheRangeTildeIsTheFullWidthOne) {
-    EXPECT_EQ(*FrequencyRangeText(0), "0.8\xEF\xBD\x9E" "630Hz");
+    EXPECT_EQ(*FrequencyRangeText(0),
+              "0.8\xEF\xBD\x9E"
+              "630Hz");
 }
 
 TEST(Utf8Mid, CountsCharactersNotBytes) {

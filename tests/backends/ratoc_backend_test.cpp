@@ -17,7 +17,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 class RatocBackend : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         standIn.Reset();
         lb::sessionState = lb::SessionState{};

@@ -23,13 +23,12 @@ namespace {
 namespace fs = std::filesystem;
 
 class Program : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         standIn.Reset();
-        folder = fs::temp_directory_path() / ("tq58-" TQ58_PROGRAM "-" +
-                                             std::string(::testing::UnitTest::GetInstance()
-                                                             ->current_test_info()
-                                                             ->name()));
+        folder = fs::temp_directory_path() /
+                 ("tq58-" TQ58_PROGRAM "-" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder);
         fs::create_directories(folder);
         form = std::make_unique<Form1>(&notifier, folder);

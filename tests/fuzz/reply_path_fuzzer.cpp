@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     fake::ResetAll();
     lb::CardOpen(65536);
     lb::SetAddress(5);
-    fake::TheBackend().receive.push_back(fake::Outcome{true, false, lb::ByteBuffer(data, data + size)});
+    fake::TheBackend().receive.push_back(
+        fake::Outcome{true, false, lb::ByteBuffer(data, data + size)});
 
     const std::string reply = lb::ReceiveString();
     if (lb::sessionState.lastError != 0) std::abort();

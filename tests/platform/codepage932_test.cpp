@@ -10,7 +10,12 @@ using platform::Utf8ToCp932;
 TEST(CodePage932, AsciiIsTheSameInBothDirections) {
     EXPECT_EQ(Utf8ToCp932("TMC? 1,2\\"), "TMC? 1,2\\");
     EXPECT_EQ(Cp932ToUtf8("+062.3,+058.1"), "+062.3,+058.1");
-    EXPECT_EQ(Cp932ToUtf8(std::string("1\0" "2", 3)), std::string("1\0" "2", 3));
+    EXPECT_EQ(Cp932ToUtf8(std::string("1\0"
+                                      "2",
+                                      3)),
+              std::string("1\0"
+                          "2",
+                          3));
 }
 
 TEST(CodePage932, JapaneseTextTakesTwoBytesACharacter) {
@@ -22,13 +27,18 @@ TEST(CodePage932, JapaneseTextTakesTwoBytesACharacter) {
 }
 
 TEST(CodePage932, ValidBytesRoundTripExactly) {
-    const std::string bytes = "0.8\x81\x60" "630Hz \x83\x81\x83\x82\xB1";
+    const std::string bytes =
+        "0.8\x81\x60"
+        "630Hz \x83\x81\x83\x82\xB1";
     EXPECT_EQ(Utf8ToCp932(Cp932ToUtf8(bytes)), bytes);
 }
 
 TEST(CodePage932, WhatCannotBeConvertedBecomesAMarkAndNothingIsLost) {
     EXPECT_EQ(Utf8ToCp932("a\u00E9b"), "a?b") << "no e-acute in code page 932";
-    EXPECT_EQ(Utf8ToCp932("a\xFF" "b"), "a?b") << "a byte that is not UTF-8";
+    EXPECT_EQ(Utf8ToCp932("a\xFF"
+                          "b"),
+              "a?b")
+        << "a byte that is not UTF-8";
     EXPECT_EQ(Cp932ToUtf8("a\x81 b"), "a\uFFFD b") << "a lead byte without its second byte";
     EXPECT_EQ(Cp932ToUtf8("a\x81"), "a\uFFFD") << "a reply cut inside a character";
 }

@@ -13,9 +13,8 @@ TEST(GetMyAddress, FillsTheBusCommandRecordFromTheBoardsAddress) {
     fake::TheBackend().ownAddress = 21;
     lb::sessionState.lastError = 99;
     const auto record = lb::GetMyAddress();
-    const std::uint8_t bytes[] = {record.GTL, record.SDC, record.GET,       record.LLO,
-                                  record.DCL, record.UNL, record.UNT,       record.myAddress,
-                                  record.MLA, record.MTA};
+    const std::uint8_t bytes[] = {record.GTL, record.SDC, record.GET,       record.LLO, record.DCL,
+                                  record.UNL, record.UNT, record.myAddress, record.MLA, record.MTA};
     EXPECT_EQ(std::vector<std::uint8_t>(std::begin(bytes), std::end(bytes)),
               (std::vector<std::uint8_t>{1, 4, 8, 17, 20, 63, 95, 21, 53, 85}));
     EXPECT_EQ(lb::sessionState.lastError, 99) << "success touches no code";

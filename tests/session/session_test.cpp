@@ -12,7 +12,7 @@ namespace {
 using fake::Outcome;
 
 class SessionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fake::ResetAll(); }
     fake::Backend& backend = fake::TheBackend();
     lb::SessionState& s = lb::sessionState;

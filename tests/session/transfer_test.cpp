@@ -12,7 +12,7 @@ namespace {
 using Bytes = lb::ByteBuffer;
 
 class TransferTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fake::ResetAll();
         lb::CardOpen(65536);
@@ -65,7 +65,9 @@ TEST_F(TransferTest, TrailingNulCrAndLfAreStrippedAndNothingElse) {
     EXPECT_EQ(Reply({0x31, 0x32, 0x0D, 0x00, 0x0A, 0x00}), "12");
     EXPECT_EQ(Reply({0x31, 0x20, 0x32, 0x20, 0x0D, 0x0A}), "1 2 ");
     EXPECT_EQ(Reply({0x31, 0x0D, 0x32, 0x0A}), "1\r2");
-    EXPECT_EQ(Reply({0x00, 0x31}), std::string("\0" "1", 2));
+    EXPECT_EQ(Reply({0x00, 0x31}), std::string("\0"
+                                               "1",
+                                               2));
 }
 
 TEST_F(TransferTest, AReceiveOfNothingIsAnEmptyReplyWithSuccess) {

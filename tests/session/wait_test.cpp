@@ -11,7 +11,7 @@ namespace {
 
 // A tick counter that advances by a fixed step at every event step.
 class ScriptedClock {
-public:
+  public:
     explicit ScriptedClock(std::uint32_t start, std::uint32_t step = 1) : now_(start), step_(step) {
         lb::SetTickSource([this] { return now_; });
         lb::SetEventStep([this](std::uint32_t remaining) {
@@ -27,7 +27,7 @@ public:
     int steps = 0;
     std::vector<std::uint32_t> remainingSeen;
 
-private:
+  private:
     std::uint32_t now_;
     std::uint32_t step_;
 };

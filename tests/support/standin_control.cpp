@@ -4,18 +4,30 @@ namespace testing_support {
 
 StandIn::StandIn(const std::string& name) : library_(name) {}
 
-void StandIn::Reset() { reset_(); }
-void StandIn::SetAnalyzerAddress(int address) { setAddress_(address); }
+void StandIn::Reset() {
+    reset_();
+}
+void StandIn::SetAnalyzerAddress(int address) {
+    setAddress_(address);
+}
 void StandIn::FailCall(const std::string& function, int nth, long long code) {
     failCall_(function.c_str(), nth, code);
 }
-void StandIn::ForceReceiveCount(long long count) { forceCount_(count); }
-void StandIn::SetBoardAddress(long long address) { setBoardAddress_(address); }
+void StandIn::ForceReceiveCount(long long count) {
+    forceCount_(count);
+}
+void StandIn::SetBoardAddress(long long address) {
+    setBoardAddress_(address);
+}
 void StandIn::SetReply(const std::string& query, const std::string& bytes) {
     setReply_(query.c_str(), bytes.data(), static_cast<int>(bytes.size()));
 }
-void StandIn::RestoreReply(const std::string& query) { setReply_(query.c_str(), nullptr, -1); }
-void StandIn::MuteQuery(const std::string& query, bool muted) { mute_(query.c_str(), muted); }
+void StandIn::RestoreReply(const std::string& query) {
+    setReply_(query.c_str(), nullptr, -1);
+}
+void StandIn::MuteQuery(const std::string& query, bool muted) {
+    mute_(query.c_str(), muted);
+}
 
 std::vector<std::string> StandIn::Log() {
     std::vector<std::string> entries;

@@ -10,7 +10,7 @@
 namespace testing_support {
 
 class StandIn {
-public:
+  public:
     // name: the driver library's name as the backend binds it, e.g. "gplib2K.dll".
     explicit StandIn(const std::string& name);
 
@@ -30,7 +30,7 @@ public:
     std::vector<std::string> CallNames();
     std::string Record(int address);
 
-private:
+  private:
     platform::DriverLibrary library_;
     platform::DriverFunction<void()> reset_{library_, "tq58sim_reset"};
     platform::DriverFunction<void(int)> setAddress_{library_, "tq58sim_set_analyzer_address"};
