@@ -49,7 +49,12 @@ int main(int argc, char** argv) {
         std::cout << "  (the file is empty)\n";
     }
 
-    const auto screenshot = folder / "window.png";
+    // Named after the program: <program>-drive takes its screenshot as <program>.png.
+    std::string program = std::filesystem::path(argv[0]).filename().string();
+    if (const auto suffix = program.rfind("-drive"); suffix != std::string::npos) {
+        program.erase(suffix);
+    }
+    const auto screenshot = folder / (program + ".png");
     const bool saved = form.grab().save(QString::fromStdString(screenshot.string()));
     std::cout << "Screenshot: " << (saved ? screenshot.string() : "not saved") << "\n";
     return lines > 0 && saved ? 0 : 1;

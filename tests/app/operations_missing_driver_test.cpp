@@ -1,8 +1,10 @@
 // A download on a machine without the board's driver library: runs with the stand-ins' folder
-// off the search path.
+// off the search path, once for each program's backend.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "app/csv_file.h"
 #include "app/operation_runner.h"
@@ -13,22 +15,30 @@ namespace {
 
 TEST(MissingDriver, TheDownloadStopsNamingLibraryAndFunctionAndKeepsItsFile) {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / "tq58-missing-driver";
+    const fs::path folder = fs::temp_directory_path() / ("tq58-missing-" TQ58_EXPECTED_LIBRARY);
     fs::remove_all(folder);
     fs::create_directories(folder);
     testing_support::FakeWindow window;
+    window.texts["ad2"] = "3";
+    window.texts["wait"] = "0";
     testing_support::RecordingNotifier notifier;
     app::OperationRunner runner(window, notifier, folder);
 
     runner.Run(app::OperationKind::MassMemoryDownload);
 
     ASSERT_EQ(notifier.messages.size(), 1u);
-    EXPECT_NE(notifier.messages[0].find("「gplib2K.dll」"), std::string::npos);
-    EXPECT_NE(notifier.messages[0].find("「gp_cardinfo」"), std::string::npos);
-    EXPECT_TRUE(fs::exists(folder / app::kMassMemoryFileName));
-    EXPECT_EQ(fs::file_size(folder / app::kMassMemoryFileName), 0u);
+    EXPECT_NE(notifier.messages[0].find("「" TQ58_EXPECTED_LIBRARY "」"), std::string::npos)
+        << notifier.messages[0];
+    EXPECT_NE(notifier.messages[0].find("「" TQ58_EXPECTED_FUNCTION "」"), std::string::npos)
+        << notifier.messages[0];
+    // The file is closed with what it holds: nothing where the open raised, every line where
+    // only the close could not reach the driver.
+    std::ifstream file(folder / app::kMassMemoryFileName, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_EQ(bytes, std::string(TQ58_EXPECTED_LINES_TEXT));
     EXPECT_EQ(window.status, "マスメモリデータ取込: 中止");
     EXPECT_FALSE(runner.running());
+    EXPECT_FALSE(lb::sessionState.cardOpen);
 
     // The program goes on: the next click is not refused as if the first still ran.
     runner.Run(app::OperationKind::InstantaneousReadout);
