@@ -1,5 +1,7 @@
 #include "app/operation_context.h"
 
+#include <type_traits>
+
 #include "app/numeric_value.h"
 #include "session/session.h"
 #include "session/session_state.h"
@@ -46,33 +48,51 @@ void OperationContext::Pause() {
     }
 }
 
+// Runs one session call and notes its outcome. A failure inside a call that the call itself
+// then succeeded past (the Contec own-address query before a transfer) shows only as a new
+// lastFailure.
+template <typename Call>
+auto OperationContext::Noted(Call call) {
+    const std::int32_t failureBefore = lb::sessionState.lastFailure;
+    const auto noteOutcome = [&] {
+        const auto& s = lb::sessionState;
+        if (s.lastError == 0 && s.lastFailure != 0 && s.lastFailure != failureBefore) {
+            tally_.Note(s.lastFailure);
+        }
+        tally_.Note(s.lastError);
+    };
+    if constexpr (std::is_void_v<decltype(call())>) {
+        call();
+        noteOutcome();
+    } else {
+        auto result = call();
+        noteOutcome();
+        return result;
+    }
+}
+
 void OperationContext::Open() {
     sessionOpen_ = true;
-    lb::CardOpen(kReceiveBufferSize);
-    tally_.Note(lb::sessionState.lastError);
+    Noted([] { lb::CardOpen(kReceiveBufferSize); });
 }
 
 void OperationContext::SelectAddress() {
-    lb::SetAddress(Int16Setting(control::kGpibAddress));
-    tally_.Note(lb::sessionState.lastError);
+    const std::int16_t address = Int16Setting(control::kGpibAddress);
+    Noted([address] { lb::SetAddress(address); });
 }
 
 void OperationContext::Send(std::string_view command) {
-    lb::SendString(command);
-    tally_.Note(lb::sessionState.lastError);
+    Noted([command] { lb::SendString(command); });
 }
 
 std::string OperationContext::Query(std::string_view command) {
     Send(command);
-    std::string reply = lb::ReceiveString();
-    tally_.Note(lb::sessionState.lastError);
-    return reply;
+    return Noted([] { return lb::ReceiveString(); });
 }
 
 void OperationContext::Close() {
     sessionOpen_ = false;  // a close that raises is not tried again
-    lb::CardClose();
-    tally_.Note(lb::sessionState.lastError);
+    Noted([] { lb::CardClose(); });
 }
 
 void OperationContext::CloseIfOpen() {

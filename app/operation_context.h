@@ -59,6 +59,9 @@ class OperationContext {
     void ClearDisplays();
 
   private:
+    template <typename Call>
+    auto Noted(Call call);
+
     Window& window_;
     Tally tally_;
     bool sessionOpen_ = false;

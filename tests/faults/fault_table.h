@@ -1,0 +1,121 @@
+// For each backend, every driver call it makes and what happens to the session when that call
+// fails (and, for the transfers, times out). One row is one cell of the fault matrix per
+// operation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace faults {
+
+// What the failing call does to the operation.
+enum class Effect {
+    None,        // the backend does not look at the result: the operation completes cleanly
+    NoExchange,  // no exchange gets through: the session stays closed, or the board is dead
+    OpenUsable,  // the open reports failure but leaves the board usable
+    OwnAddress,  // the own-address query fails: every transfer still runs
+    Transfer,    // one exchange fails
+    Close,       // the close fails
+};
+
+struct Cell {
+    const char* function;
+    int nth;         // which call of the function fails, counting from 1
+    long long code;  // what the stand-in returns (or reports as last error)
+    Effect effect;
+    std::int32_t sessionCode;     // the code the session records for it (0: none)
+    std::int32_t afterClose = 0;  // the codes the operation's close leaves
+};
+
+inline std::vector<Cell> RatocCells() {
+    return {
+        {"gp_cardinfo", 1, 4, Effect::NoExchange, 12010},
+        {"gp_init", 1, 4, Effect::NoExchange, 12010},
+        {"gp_cli", 1, 4, Effect::None, 0},
+        {"gp_ren", 1, 4, Effect::None, 0},
+        {"gp_delm", 1, 4, Effect::OpenUsable, 12010},
+        {"gp_delm", 2, 4, Effect::OpenUsable, 12010},
+        {"gp_tfrout", 1, 7, Effect::Transfer, 12110},
+        {"gp_tfrout", 2, 53, Effect::Transfer, 13000},
+        {"gp_tfrin", 1, 7, Effect::Transfer, 12110},
+        {"gp_tfrin", 2, 53, Effect::Transfer, 13000},
+        {"gp_count", 1, -1, Effect::None, 0},
+        {"gp_lcl", 1, 4, Effect::Close, 12020, 12020},
+    };
+}
+
+inline std::vector<Cell> ContecCells() {
+    return {
+        {"GpExit", 1, 3, Effect::None, 0},  // the open's release of an earlier session
+        {"GpIni", 1, 3, Effect::NoExchange, 12010},
+        {"GpTimeout", 1, 3, Effect::NoExchange, 12010},
+        {"GpDelim", 1, 3, Effect::NoExchange, 12010},
+        {"GpIfc", 1, 3, Effect::NoExchange, 12010},
+        {"GpRen", 1, 3, Effect::NoExchange, 12010},
+        {"GpBoardsts", 1, 3, Effect::OwnAddress, 12030},
+        {"GpTalk", 1, 3, Effect::Transfer, 12110},
+        {"GpTalk", 2, 254, Effect::Transfer, 13000},
+        {"GpListen", 1, 3, Effect::Transfer, 12110},
+        {"GpListen", 2, 254, Effect::Transfer, 13000},
+        {"GpExit", 2, 3, Effect::Close, 12020, 12020},
+    };
+}
+
+inline std::vector<Cell> InterfaceCells() {
+    return {
+        {"PciGpibExFinishBoard", 1, -1, Effect::None, 0},
+        {"PciGpibExInitBoard", 1, -1, Effect::NoExchange, 12010},
+        {"PciGpibExSetConfig", 1, -1, Effect::NoExchange, 12010},
+        {"PciGpibExSetIfc", 1, -1, Effect::NoExchange, 12010},
+        {"PciGpibExSetRen", 1, -1, Effect::NoExchange, 12010},
+        {"PciGpibExMastSendData", 1, -1, Effect::Transfer, 12110},
+        {"PciGpibExMastSendData", 2, -14, Effect::Transfer, 13000},
+        {"PciGpibExMastRecvData", 1, -1, Effect::Transfer, 12110},
+        {"PciGpibExMastRecvData", 2, -14, Effect::Transfer, 13000},
+        {"PciGpibExFinishBoard", 2, -1, Effect::Close, 12020, 12020},
+    };
+}
+
+// The Adtek stand-in makes a failing call return 0 and report the code as the last error.
+inline std::vector<Cell> AdtekCells(const std::string& prefix) {
+    static std::vector<std::string> names;  // keeps the c_str()s alive
+    const auto name = [&](const char* role) {
+        names.push_back(prefix + role);
+        return names.back().c_str();
+    };
+    names.reserve(64);
+    return {
+        {name("Close"), 1, 2, Effect::None, 0},
+        // No device was created, so the close of handle 0 fails as well.
+        {name("Create"), 1, 2, Effect::NoExchange, 12010, 12020},
+        {name("Init"), 1, 2, Effect::NoExchange, 12010},
+        {name("SetTime"), 1, 9, Effect::NoExchange, 13000},
+        {name("SetEos"), 1, 2, Effect::NoExchange, 12010},
+        {name("Ifc"), 1, 2, Effect::NoExchange, 12010},
+        {name("Ren"), 1, 9, Effect::NoExchange, 13000},
+        {name("GetLastError"), 1, 2, Effect::None, 0},
+        {name("SendDataC"), 1, 2, Effect::Transfer, 12110},
+        {name("SendDataC"), 2, 9, Effect::Transfer, 13000},
+        {name("RecvDataC"), 1, 2, Effect::Transfer, 12110},
+        {name("RecvDataC"), 2, 9, Effect::Transfer, 13000},
+        {name("Close"), 2, 2, Effect::Close, 12020, 12020},
+        {name("Close"), 2, 9, Effect::Close, 13000, 13000},
+    };
+}
+
+inline std::vector<Cell> YamatoCells() {
+    return {
+        // Its result is not looked at, but a board that did not start fails every transfer.
+        {"Gpib_Init", 1, -1, Effect::NoExchange, 12110},
+        {"Gpib_Ifc", 1, -1, Effect::None, 0},
+        {"Gpib_Ren", 1, -1, Effect::None, 0},
+        {"Gpib_Bwrt", 1, -1, Effect::Transfer, 12110},
+        {"Gpib_Bwrt", 2, 9999, Effect::Transfer, 13000},
+        {"Gpib_Bred", 1, -1, Effect::Transfer, 12110},
+        {"Gpib_Bred", 2, 9999, Effect::Transfer, 13000},
+        {"Gpib_Lcl", 1, -1, Effect::None, 0},  // its close never fails
+    };
+}
+
+}  // namespace faults
