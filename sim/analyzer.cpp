@@ -63,10 +63,17 @@ void Analyzer::Reset() {
     selectedAddress_ = 1;
     mode_ = DataMode::Current;
     lastStatistic_ = Level(0);
-    erased_.assign(kMemorySize + 1, false);
+    memorySize_ = kDefaultMemorySize;
+    erased_.assign(static_cast<size_t>(memorySize_) + 1, false);
     pending_.reset();
-    commands_.clear();
+    commandCount_ = 0;
     ClearOverrides();
+}
+
+void Analyzer::SetMemorySize(int size) {
+    memorySize_ = std::clamp(size, 1, kLargestMemorySize);
+    erased_.assign(static_cast<size_t>(memorySize_) + 1, false);
+    selectedAddress_ = std::min(selectedAddress_, memorySize_);
 }
 
 void Analyzer::OverrideReply(const std::string& query, std::string bytes) {
@@ -83,11 +90,11 @@ void Analyzer::ClearOverrides() {
 }
 
 bool Analyzer::Erased(int address) const {
-    return address >= 1 && address <= kMemorySize && erased_[static_cast<size_t>(address)];
+    return address >= 1 && address <= memorySize_ && erased_[static_cast<size_t>(address)];
 }
 
 std::string Analyzer::Record(int address) const {
-    if (address < 1 || address > kMemorySize) return "";
+    if (address < 1 || address > memorySize_) return "";
     if (Erased(address)) return "----.-,----.-,----.-";
     return Level(RecordLevel(address, 0)) + "," + Level(RecordLevel(address, 1)) + "," +
            Level(RecordLevel(address, 2));
@@ -120,7 +127,7 @@ void Analyzer::Answer(const std::string& query, const std::string& text) {
 
 std::string Analyzer::StatisticText(int k, int first, int last) const {
     first = std::max(first, 1);
-    last = std::min(last, kMemorySize);
+    last = std::min(last, memorySize_);
     std::vector<double> levels;
     for (int address = first; address <= last; ++address) {
         if (!Erased(address)) levels.push_back(RecordLevel(address, 0));
@@ -158,7 +165,7 @@ std::string Analyzer::StatisticText(int k, int first, int last) const {
 }
 
 void Analyzer::Execute(const std::string& command) {
-    commands_.push_back(command);
+    ++commandCount_;
     pending_.reset();  // a new command discards a reply nobody read
 
     const std::string head = command.substr(0, 4);
@@ -208,7 +215,7 @@ void Analyzer::Execute(const std::string& command) {
     }
     if (head == "ADR0" && parameters.size() == 1) {
         const auto address = WholeNumber(parameters[0]);
-        if (address && *address >= 1 && *address <= kMemorySize) selectedAddress_ = *address;
+        if (address && *address >= 1 && *address <= memorySize_) selectedAddress_ = *address;
         return;
     }
     if (head.rfind("OPE", 0) == 0 && head.size() == 4 && parameters.size() == 2) {
@@ -227,7 +234,7 @@ void Analyzer::Execute(const std::string& command) {
         const auto first = WholeNumber(parameters[0]);
         const auto last = WholeNumber(parameters[1]);
         if (!first || !last) return;
-        for (int address = std::max(*first, 1); address <= std::min(*last, kMemorySize);
+        for (int address = std::max(*first, 1); address <= std::min(*last, memorySize_);
              ++address) {
             erased_[static_cast<size_t>(address)] = true;
         }

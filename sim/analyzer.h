@@ -12,9 +12,13 @@ namespace sim {
 
 class Analyzer {
   public:
-    static constexpr int kMemorySize = 1000;  // mass memory addresses 1..1000
+    static constexpr int kDefaultMemorySize = 1000;  // mass memory addresses 1..1000
+    static constexpr int kLargestMemorySize = 32767;
 
     Analyzer() { Reset(); }
+
+    // How many records the mass memory holds (1 to 32767); erases every record.
+    void SetMemorySize(int size);
 
     // Settings back to their defaults, every record restored, no reply pending.
     void Reset();
@@ -40,7 +44,8 @@ class Analyzer {
     int band() const { return band_; }
     int weighting() const { return weighting_; }
     int selectedAddress() const { return selectedAddress_; }
-    const std::vector<std::string>& commands() const { return commands_; }
+    // How many commands it has received since the reset.
+    long long commandCount() const { return commandCount_; }
 
   private:
     enum class DataMode { Current, Recall, Statistic };
@@ -60,7 +65,8 @@ class Analyzer {
     std::optional<std::string> pending_;
     std::map<std::string, std::string> overrides_;
     std::map<std::string, bool> muted_;
-    std::vector<std::string> commands_;  // every command received, for tests
+    int memorySize_ = kDefaultMemorySize;
+    long long commandCount_ = 0;
 };
 
 }  // namespace sim

@@ -45,6 +45,12 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_mute_query(const char* query, int m
 TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_log_size(void);
 TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_log_entry(int index, char* buffer, int capacity);
 
+/* How many records the analyzer's mass memory holds (1 to 32767; 1000 after a reset). */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_memory_size(int size);
+
+/* Whether driver calls are logged (on after a reset); off for long runs. */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_logging(int on);
+
 /* The data text of mass memory record address as the analyzer holds it; length as above. */
 TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_record(int address, char* buffer, int capacity);
 

@@ -16,6 +16,7 @@ Bench& Bench::Instance() {
 void Bench::Reset() {
     analyzer_.Reset();
     analyzerAddress_ = 5;
+    logging_ = true;
     log_.clear();
     calls_.clear();
     failures_.clear();
@@ -26,7 +27,7 @@ void Bench::Reset() {
 }
 
 std::optional<long long> Bench::Enter(const std::string& function, const std::string& arguments) {
-    log_.push_back(function + "(" + arguments + ")");
+    if (logging_) log_.push_back(function + "(" + arguments + ")");
     const int nth = ++calls_[function];
     if (const auto found = failures_.find({function, nth}); found != failures_.end()) {
         return found->second;
@@ -150,6 +151,12 @@ int TQ58_DRIVER_CALL tq58sim_log_entry(int index, char* buffer, int capacity) {
     if (index < 0 || static_cast<size_t>(index) >= log.size()) return -1;
     return CopyOut(log[static_cast<size_t>(index)], buffer, capacity);
 }
+
+void TQ58_DRIVER_CALL tq58sim_set_memory_size(int size) {
+    sim::Bench::Instance().analyzer().SetMemorySize(size);
+}
+
+void TQ58_DRIVER_CALL tq58sim_set_logging(int on) { sim::Bench::Instance().SetLogging(on != 0); }
 
 int TQ58_DRIVER_CALL tq58sim_record(int address, char* buffer, int capacity) {
     return CopyOut(sim::Bench::Instance().analyzer().Record(address), buffer, capacity);

@@ -38,6 +38,7 @@ class Bench {
     const std::vector<std::string>& log() const { return log_; }
 
     void SetAnalyzerAddress(int address) { analyzerAddress_ = address; }
+    void SetLogging(bool on) { logging_ = on; }
     void FailCall(const std::string& function, int nth, long long code) {
         failures_[{function, nth}] = code;
     }
@@ -53,6 +54,7 @@ class Bench {
   private:
     Analyzer analyzer_;
     int analyzerAddress_ = 5;
+    bool logging_ = true;
     long long boardAddress_ = 0;
     std::vector<std::string> log_;
     std::map<std::string, int> calls_;

@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (const auto reply = analyzer.Read()) {
         if (reply->size() < 2 || reply->substr(reply->size() - 2) != "\r\n") std::abort();
     }
-    if (analyzer.commands().size() > 10000) analyzer.Reset();
+    if (analyzer.commandCount() > 10000) analyzer.Reset();
     return 0;
 }

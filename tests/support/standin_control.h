@@ -22,6 +22,8 @@ class StandIn {
     void SetReply(const std::string& query, const std::string& bytes);
     void RestoreReply(const std::string& query);
     void MuteQuery(const std::string& query, bool muted = true);
+    void SetMemorySize(int size);
+    void SetLogging(bool on);
 
     std::vector<std::string> Log();
     // The log entries of one function, in order.
@@ -42,6 +44,8 @@ class StandIn {
     platform::DriverFunction<void(const char*, const char*, int)> setReply_{library_,
                                                                             "tq58sim_set_reply"};
     platform::DriverFunction<void(const char*, int)> mute_{library_, "tq58sim_mute_query"};
+    platform::DriverFunction<void(int)> memorySize_{library_, "tq58sim_set_memory_size"};
+    platform::DriverFunction<void(int)> logging_{library_, "tq58sim_set_logging"};
     platform::DriverFunction<int()> logSize_{library_, "tq58sim_log_size"};
     platform::DriverFunction<int(int, char*, int)> logEntry_{library_, "tq58sim_log_entry"};
     platform::DriverFunction<int(int, char*, int)> record_{library_, "tq58sim_record"};
