@@ -156,7 +156,9 @@ void TQ58_DRIVER_CALL tq58sim_set_memory_size(int size) {
     sim::Bench::Instance().analyzer().SetMemorySize(size);
 }
 
-void TQ58_DRIVER_CALL tq58sim_set_logging(int on) { sim::Bench::Instance().SetLogging(on != 0); }
+void TQ58_DRIVER_CALL tq58sim_set_logging(int on) {
+    sim::Bench::Instance().SetLogging(on != 0);
+}
 
 int TQ58_DRIVER_CALL tq58sim_record(int address, char* buffer, int capacity) {
     return CopyOut(sim::Bench::Instance().analyzer().Record(address), buffer, capacity);

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 // A window that keeps nothing it is shown, so that only the download itself uses memory.
 class LeanWindow : public app::Window {
-public:
+  public:
     std::string Text(std::string_view box) const override {
         if (box == "ad2") return last;
         if (box == "wait") return "0";
@@ -44,7 +44,7 @@ public:
 };
 
 class SilentNotifier : public app::Notifier {
-public:
+  public:
     void Tell(const std::string& message) override { ADD_FAILURE() << message; }
 };
 
@@ -95,8 +95,8 @@ TEST(Soak, EveryAddressFromOneTo32767IsDownloadedInOrderWithinTheMemoryOfAShortD
     }
     EXPECT_EQ(lines, kLast);
     const long growth = afterLong - afterShort;
-    std::printf("soak: %d lines, peak resident %ld KiB after 100 records, %ld KiB after %d\n", lines,
-                afterShort, afterLong, kLast);
+    std::printf("soak: %d lines, peak resident %ld KiB after 100 records, %ld KiB after %d\n",
+                lines, afterShort, afterLong, kLast);
     EXPECT_LE(growth, 1024) << "peak memory grew by " << growth << " KiB";
     fs::remove_all(folder);
 }

@@ -29,8 +29,12 @@ void StandIn::MuteQuery(const std::string& query, bool muted) {
     mute_(query.c_str(), muted);
 }
 
-void StandIn::SetMemorySize(int size) { memorySize_(size); }
-void StandIn::SetLogging(bool on) { logging_(on ? 1 : 0); }
+void StandIn::SetMemorySize(int size) {
+    memorySize_(size);
+}
+void StandIn::SetLogging(bool on) {
+    logging_(on ? 1 : 0);
+}
 
 std::vector<std::string> StandIn::Log() {
     std::vector<std::string> entries;
