@@ -16,35 +16,69 @@ namespace platform {
 
 namespace {
 
-std::wstring Widen(std::string_view bytes, UINT codePage) {
-    std::wstring wide;
-    if (bytes.empty()) return wide;
+// Converts bytes to UTF-16; empty optional when any byte sequence is invalid.
+bool Widen(std::string_view bytes, UINT codePage, std::wstring& wide) {
+    wide.clear();
+    if (bytes.empty()) return true;
     const int length = static_cast<int>(bytes.size());
-    const int size = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    const int size =
+        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+    if (size <= 0) return false;
     wide.resize(static_cast<size_t>(size));
-    MultiByteToWideChar(codePage, 0, bytes.data(), length, wide.data(), size);
-    return wide;
+    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, wide.data(), size);
+    return true;
 }
 
 std::string Narrow(const std::wstring& wide, UINT codePage) {
     std::string bytes;
     if (wide.empty()) return bytes;
     const int length = static_cast<int>(wide.size());
+    // No best fit: a character without a code page 932 form becomes "?", not a look-alike.
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const char* fallback = codePage == CP_UTF8 ? nullptr : "?";
     const int size =
-        WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, fallback, nullptr);
+        WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, fallback, nullptr);
     bytes.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(codePage, 0, wide.data(), length, bytes.data(), size, fallback, nullptr);
+    WideCharToMultiByte(codePage, flags, wide.data(), length, bytes.data(), size, fallback,
+                        nullptr);
     return bytes;
+}
+
+bool IsLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || byte >= 0xE0;
 }
 
 }  // namespace
 
 std::string Utf8ToCp932(std::string_view utf8) {
-    return Narrow(Widen(utf8, CP_UTF8), 932);
+    std::wstring wide;
+    if (Widen(utf8, CP_UTF8, wide)) return Narrow(wide, 932);
+    // Not valid UTF-8: convert what is, and mark each stray byte.
+    std::string output;
+    for (char byte : utf8) {
+        output += static_cast<unsigned char>(byte) < 0x80 ? byte : '?';
+    }
+    return output;
 }
+
 std::string Cp932ToUtf8(std::string_view cp932) {
-    return Narrow(Widen(cp932, 932), CP_UTF8);
+    std::wstring wide;
+    if (Widen(cp932, 932, wide)) return Narrow(wide, CP_UTF8);
+    // Character by character, so that only the bytes that are not code page 932 are marked.
+    std::wstring marked;
+    std::wstring piece;
+    for (size_t at = 0; at < cp932.size();) {
+        const size_t length =
+            IsLeadByte(static_cast<unsigned char>(cp932[at])) && at + 1 < cp932.size() ? 2 : 1;
+        if (Widen(cp932.substr(at, length), 932, piece)) {
+            marked += piece;
+            at += length;
+        } else {
+            marked += L'\xFFFD';
+            ++at;
+        }
+    }
+    return Narrow(marked, CP_UTF8);
 }
 
 #else

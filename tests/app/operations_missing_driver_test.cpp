@@ -33,8 +33,11 @@ TEST(MissingDriver, TheDownloadStopsNamingLibraryAndFunctionAndKeepsItsFile) {
         << notifier.messages[0];
     // The file is closed with what it holds: nothing where the open raised, every line where
     // only the close could not reach the driver.
-    std::ifstream file(folder / app::kMassMemoryFileName, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    std::string bytes;
+    {
+        std::ifstream file(folder / app::kMassMemoryFileName, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(file), {});
+    }
     EXPECT_EQ(bytes, std::string(TQ58_EXPECTED_LINES_TEXT));
     EXPECT_EQ(window.status, "マスメモリデータ取込: 中止");
     EXPECT_FALSE(runner.running());

@@ -1,0 +1,359 @@
+#include "app/win32/form1.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/layout.h"
+#include "app/win32/message_box_notifier.h"
+#include "app/win32/wide_text.h"
+#include "platform/program_folder.h"
+#include "session/wait.h"
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TQ58Form1";
+constexpr int kFirstControlId = 100;
+constexpr int kProgressId = 90;
+constexpr int kStatusId = 91;
+
+int Pixels(int twips) {
+    return twips / app::kTwipsPerPixel;
+}
+
+DWORD LabelAlignment(app::Alignment alignment) {
+    switch (alignment) {
+        case app::Alignment::Centre:
+            return SS_CENTER;
+        case app::Alignment::Right:
+            return SS_RIGHT;
+        case app::Alignment::Left:
+            break;
+    }
+    return SS_LEFT;
+}
+
+// The layout was measured against a 9-point Japanese UI font, 12 pixels high. Windows has
+// "MS UI Gothic"; elsewhere (Wine) the first Japanese font installed.
+HFONT CreateUiFont() {
+    const wchar_t* faces[] = {L"MS UI Gothic", L"IPAGothic", L"IPAPGothic", L"Noto Sans CJK JP"};
+    HDC screen = GetDC(nullptr);
+    const wchar_t* chosen = nullptr;
+    for (const wchar_t* face : faces) {
+        LOGFONTW wanted{};
+        wanted.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+        bool found = false;
+        EnumFontFamiliesExW(
+            screen, &wanted,
+            [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+                *reinterpret_cast<bool*>(found) = true;
+                return 0;
+            },
+            reinterpret_cast<LPARAM>(&found), 0);
+        if (found) {
+            chosen = face;
+            break;
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, chosen ? chosen : L"MS Shell Dlg");
+}
+
+app::OperationKind KindOf(std::string_view button) {
+    if (button == "run0") return app::OperationKind::InstantaneousReadout;
+    if (button == "run1") return app::OperationKind::MassMemoryDownload;
+    if (button == "run2") return app::OperationKind::SecondaryProcessingDownload;
+    return app::OperationKind::MassMemoryErase;
+}
+
+}  // namespace
+
+Form1::Form1(app::Notifier* notifier, std::filesystem::path outputFolder)
+    : ownNotifier_(notifier ? nullptr : std::make_unique<MessageBoxNotifier>(&window_)),
+      runner_(*this, notifier ? *notifier : *ownNotifier_,
+              outputFolder.empty() ? platform::ProgramFolder() : std::move(outputFolder)) {}
+
+Form1::~Form1() {
+    lb::RestoreDefaultWaitSeams();
+    if (window_ != nullptr) DestroyWindow(window_);
+    if (font_ != nullptr) DeleteObject(font_);
+}
+
+bool Form1::Create() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&common);
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassExW(&windowClass);  // fails harmlessly when a second window registers again
+
+    // A fixed-size window whose client area is the layout's plus the status line.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT frame{0, 0, Pixels(app::kClientWidthTwips),
+               Pixels(app::kClientHeightTwips) + kStatusLineHeight};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    window_ = CreateWindowExW(0, kWindowClass, win32::Widen(app::kWindowCaption).c_str(), style,
+                              CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                              frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    if (window_ == nullptr) return false;
+    font_ = CreateUiFont();
+    BuildControls();
+    BuildStatusLine();
+    InstallEventStep();
+    return true;
+}
+
+void Form1::BuildControls() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    std::vector<std::pair<int, HWND>> tabOrder;
+    std::vector<HWND> labels;
+    std::vector<HWND> frames;
+    int index = 0;
+    for (const auto& layout : app::WindowLayout()) {
+        const int id = kFirstControlId + index++;
+        // Win32 frames are not parents: a control in a frame is placed by adding the frame's
+        // position, and stays a child of the window.
+        int left = Pixels(layout.left);
+        int top = Pixels(layout.top);
+        if (!layout.container.empty()) {
+            const auto* frame = app::FindControl(layout.container);
+            left += Pixels(frame->left);
+            top += Pixels(frame->top);
+        }
+        const wchar_t* className = L"BUTTON";
+        // Overlapping siblings (a caption running under its text box) paint in tab order.
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+        DWORD extended = 0;
+        switch (layout.kind) {
+            case app::ControlKind::Frame:
+                style |= BS_GROUPBOX;
+                break;
+            case app::ControlKind::Label:
+                className = L"STATIC";
+                style |= LabelAlignment(layout.alignment) | SS_CENTERIMAGE | SS_NOPREFIX;
+                if (layout.border) style |= WS_BORDER;
+                break;
+            case app::ControlKind::TextBox:
+                className = L"EDIT";
+                style |= WS_TABSTOP | ES_AUTOHSCROLL;
+                extended = WS_EX_CLIENTEDGE;
+                break;
+            // Exclusive per frame, by hand: the tab order interleaves the two frames' buttons,
+            // which Win32's own grouping (by position in the tab order) cannot express.
+            case app::ControlKind::OptionButton:
+                style |= WS_TABSTOP | BS_RADIOBUTTON;
+                break;
+            case app::ControlKind::CommandButton:
+                style |= WS_TABSTOP | BS_PUSHBUTTON;
+                break;
+        }
+        HWND control =
+            CreateWindowExW(extended, className, win32::Widen(layout.text).c_str(), style, left,
+                            top, Pixels(layout.width), Pixels(layout.height), window_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        if (layout.kind == app::ControlKind::OptionButton && layout.selected) {
+            SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+        }
+        const std::string name(layout.name);
+        controls_[name] = {control, std::string(layout.container),
+                           layout.kind == app::ControlKind::OptionButton};
+        namesById_[id] = name;
+        if (layout.kind == app::ControlKind::Frame) {
+            frames.push_back(control);
+        } else if (layout.kind == app::ControlKind::Label) {
+            labels.push_back(control);
+        } else {
+            tabOrder.emplace_back(layout.tabIndex, control);
+        }
+    }
+    // The order of the children, top first: the controls that take the focus in tab order
+    // (the tab key follows it), then the labels, then the frames, which paint under all.
+    std::stable_sort(tabOrder.begin(), tabOrder.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<HWND> order;
+    for (const auto& entry : tabOrder) order.push_back(entry.second);
+    order.insert(order.end(), labels.begin(), labels.end());
+    order.insert(order.end(), frames.begin(), frames.end());
+    HWND previous = HWND_TOP;
+    for (HWND control : order) {
+        SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        previous = control;
+    }
+}
+
+void Form1::BuildStatusLine() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const int top = Pixels(app::kClientHeightTwips);
+    const int width = Pixels(app::kClientWidthTwips);
+    HWND progress = CreateWindowExW(
+        0, PROGRESS_CLASSW, L"", WS_CHILD, 4, top + 3, 160, kStatusLineHeight - 6, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressId)), instance, nullptr);
+    HWND status = CreateWindowExW(
+        0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, 170, top,
+        width - 174, kStatusLineHeight, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusId)), instance, nullptr);
+    SendMessageW(status, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    controls_["progress"] = {progress, "", false};
+    controls_["status"] = {status, "", false};
+}
+
+// Pending messages are handled, then the thread sleeps until the next message or the end of
+// the pause, whichever comes first: the window stays live without keeping a processor busy.
+void Form1::InstallEventStep() {
+    lb::SetEventStep([this](std::uint32_t remainingMs) {
+        if (!PumpPendingMessages()) return false;
+        if (remainingMs > 0) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, remainingMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            if (!PumpPendingMessages()) return false;
+        }
+        return !stopRequested_;
+    });
+}
+
+bool Form1::PumpPendingMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Leave it for the message loop, and stop the operation.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            stopRequested_ = true;
+            return false;
+        }
+        if (!IsDialogMessageW(window_, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
+int Form1::RunMessageLoop() {
+    SetFocus(Control("run1"));
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(window_, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+LRESULT CALLBACK Form1::WindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (form == nullptr || form->window_ == nullptr) {
+        return DefWindowProcW(window, message, w, l);
+    }
+    return form->Handle(message, w, l);
+}
+
+LRESULT Form1::Handle(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(w) == BN_CLICKED) OnCommand(LOWORD(w), reinterpret_cast<HWND>(l));
+            return 0;
+        case WM_CTLCOLORSTATIC: {
+            // Labels on the window's face colour, as the rest of the window.
+            HDC dc = reinterpret_cast<HDC>(w);
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_CLOSE:
+            if (runner_.running()) {
+                // The operation stops at its next pause and closes its session and file;
+                // then the window closes.
+                stopRequested_ = true;
+                return 0;
+            }
+            DestroyWindow(window_);
+            return 0;
+        case WM_DESTROY:
+            window_ = nullptr;
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window_, message, w, l);
+    }
+}
+
+void Form1::OnCommand(int id, HWND control) {
+    const auto found = namesById_.find(id);
+    if (found == namesById_.end()) return;
+    const std::string& name = found->second;
+    if (controls_.at(name).optionButton) {
+        SelectOption(control);
+    } else if (name.rfind("run", 0) == 0) {
+        RunOperation(KindOf(name));
+    }
+}
+
+void Form1::SelectOption(HWND button) {
+    std::string container;
+    for (const auto& [name, entry] : controls_) {
+        if (entry.handle == button) container = entry.container;
+    }
+    for (const auto& [name, entry] : controls_) {
+        if (entry.optionButton && entry.container == container) {
+            SendMessageW(entry.handle, BM_SETCHECK,
+                         entry.handle == button ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+    }
+}
+
+void Form1::RunOperation(app::OperationKind kind) {
+    runner_.Run(kind);
+    // A close asked for during the operation happens now that it has ended.
+    if (stopRequested_ && !runner_.running() && window_ != nullptr) DestroyWindow(window_);
+}
+
+HWND Form1::Control(std::string_view name) const {
+    const auto found = controls_.find(name);
+    return found == controls_.end() ? nullptr : found->second.handle;
+}
+
+std::string Form1::Text(std::string_view textBox) const {
+    HWND control = Control(textBox);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return win32::Narrow(text);
+}
+
+bool Form1::Selected(std::string_view optionButton) const {
+    return SendMessageW(Control(optionButton), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Form1::SetCaption(std::string_view label, const std::string& caption) {
+    SetWindowTextW(Control(label), win32::Widen(caption).c_str());
+}
+
+void Form1::ShowProgress(int done, int total) {
+    HWND progress = Control("progress");
+    if (total <= 0) {
+        ShowWindow(progress, SW_HIDE);
+        return;
+    }
+    SendMessageW(progress, PBM_SETRANGE32, 0, total);
+    SendMessageW(progress, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+    ShowWindow(progress, SW_SHOWNA);
+}
+
+void Form1::ShowStatus(const std::string& text) {
+    SetWindowTextW(Control("status"), win32::Widen(text).c_str());
+}

@@ -1,0 +1,9 @@
+#include "app/win32/message_box_notifier.h"
+
+#include "app/layout.h"
+#include "app/win32/wide_text.h"
+
+void MessageBoxNotifier::Tell(const std::string& message) {
+    MessageBoxW(*owner_, win32::Widen(message).c_str(), win32::Widen(app::kWindowCaption).c_str(),
+                MB_OK | MB_ICONWARNING);
+}

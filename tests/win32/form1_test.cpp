@@ -1,0 +1,158 @@
+// The Win32 window under Wine: its layout from the shared table, and each button, refusal and
+// close as a user meets them.
+#include <gtest/gtest.h>
+
+#include "app/csv_file.h"
+#include "app/layout.h"
+#include "session/session_state.h"
+#include "tests/win32/win32_test_support.h"
+
+namespace {
+
+using namespace win32_test;
+
+class Win32Form1 : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        standIn.Reset();
+        lb::sessionState = lb::SessionState{};
+        folder = fs::temp_directory_path() /
+                 ("tq58-win32-" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        form = std::make_unique<Form1>(&notifier, folder);
+        ASSERT_TRUE(form->Create());
+    }
+    void TearDown() override {
+        form.reset();
+        DropQuitMessage();
+        fs::remove_all(folder);
+    }
+
+    HWND C(const char* name) { return form->Control(name); }
+    bool SessionClosedLast() {
+        const auto names = standIn.CallNames();
+        return !names.empty() && names.back() == "gp_lcl" && !lb::sessionState.cardOpen;
+    }
+
+    testing_support::StandIn standIn{"gplib2K.dll"};
+    testing_support::RecordingNotifier notifier;
+    fs::path folder;
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(Win32Form1, EveryControlStandsWhereTheLayoutSaysWithItsText) {
+    EXPECT_EQ(TextOf(form->handle()), "TQ58→PC(GPIB)");
+    RECT client;
+    GetClientRect(form->handle(), &client);
+    EXPECT_EQ(client.right, 615);
+    EXPECT_EQ(client.bottom, 319 + Form1::kStatusLineHeight);
+    for (const auto& layout : app::WindowLayout()) {
+        HWND control = C(std::string(layout.name).c_str());
+        ASSERT_NE(control, nullptr) << layout.name;
+        int left = layout.left / 15;
+        int top = layout.top / 15;
+        if (!layout.container.empty()) {
+            left += app::FindControl(layout.container)->left / 15;
+            top += app::FindControl(layout.container)->top / 15;
+        }
+        const RECT place = PlaceOf(control);
+        EXPECT_EQ(place.left, left) << layout.name;
+        EXPECT_EQ(place.top, top) << layout.name;
+        EXPECT_EQ(place.right - place.left, layout.width / 15) << layout.name;
+        EXPECT_EQ(place.bottom - place.top, layout.height / 15) << layout.name;
+        if (layout.kind != app::ControlKind::OptionButton) {
+            EXPECT_EQ(TextOf(control), std::string(layout.text)) << layout.name;
+        } else {
+            EXPECT_EQ(form->Selected(layout.name), layout.selected) << layout.name;
+        }
+    }
+    EXPECT_EQ(form->Text("GPIBadress"), "5");
+    EXPECT_EQ(form->Text("ad2"), "100");
+}
+
+TEST_F(Win32Form1, TabFollowsTheTabIndexes) {
+    const char* expected[] = {"run1", "GPIBadress", "run3", "ad1",  "ad2",
+                              "run2", "run0",       "wait", "oct1", "A"};
+    HWND control = C("run1");
+    for (size_t i = 1; i < std::size(expected); ++i) {
+        control = GetNextDlgTabItem(form->handle(), control, FALSE);
+        EXPECT_EQ(control, C(expected[i])) << "after " << expected[i - 1];
+    }
+}
+
+TEST_F(Win32Form1, TheOptionGroupsAreIndependent) {
+    Click(C("Lcom"));
+    Click(C("oct1"));
+    EXPECT_TRUE(form->Selected("Lcom"));
+    EXPECT_FALSE(form->Selected("F"));
+    EXPECT_TRUE(form->Selected("oct1"));
+    EXPECT_FALSE(form->Selected("oct3"));
+}
+
+TEST_F(Win32Form1, Run0ShowsTheAnalyzersSettings) {
+    Click(C("run0"));
+    EXPECT_EQ(TextOf(C("時定数")), "0.125s");
+    EXPECT_EQ(TextOf(C("範囲")), "6.3～5KHz");
+    EXPECT_EQ(TextOf(C("octoct")), "1/3oct");
+    EXPECT_EQ(TextOf(C("補正")), "F");
+    EXPECT_EQ(TextOf(C("マスデータ")), "+065.0,+061.2,+063.4");
+    EXPECT_EQ(TextOf(C("status")), "瞬時値取込: 完了");
+    EXPECT_TRUE(SessionClosedLast());
+}
+
+TEST_F(Win32Form1, Run1WritesTheJapaneseNamedFileInTheFolder) {
+    SetText(C("wait"), "0");
+    SetText(C("ad2"), "2");
+    Click(C("Lvz"));
+    Click(C("run1"));
+    EXPECT_EQ(FileBytes(folder / app::kMassMemoryFileName),
+              "0001,1/3oct,Lv-z," + standIn.Record(1) + "\r\n0002,1/3oct,Lv-z," +
+                  standIn.Record(2) + "\r\n");
+    EXPECT_EQ(TextOf(C("アドレス")), "0002");
+}
+
+TEST_F(Win32Form1, ASecondClickWhileAnOperationRunsIsRefused) {
+    SetText(C("ad2"), "5");
+    After(40, [this] { PostClick(C("run3")); });
+    Click(C("run1"));
+    const std::string file = FileBytes(folder / app::kMassMemoryFileName);
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 5);
+    EXPECT_EQ(standIn.Calls("gp_cardinfo").size(), 1u);
+    for (const auto& call : standIn.Calls("gp_tfrout")) {
+        EXPECT_EQ(call.find("[43 4C 52"), std::string::npos) << "CLR0 must not be sent";
+    }
+    EXPECT_EQ(TextOf(C("status")), "マスメモリデータ取込: 完了");
+}
+
+TEST_F(Win32Form1, ClosingDuringADownloadStopsItKeepsTheLinesAndClosesTheSession) {
+    HWND window = form->handle();
+    After(250, [window] { PostMessageW(window, WM_CLOSE, 0, 0); });
+    Click(C("run1"));
+    EXPECT_FALSE(IsWindow(window)) << "the window closes once the operation has stopped";
+    const std::string file = FileBytes(folder / app::kMassMemoryFileName);
+    const auto lines = std::count(file.begin(), file.end(), '\n');
+    EXPECT_GE(lines, 1);
+    EXPECT_LT(lines, 100);
+    EXPECT_EQ(file.substr(0, 5), "0001,");
+    EXPECT_TRUE(SessionClosedLast());
+    EXPECT_TRUE(notifier.messages.empty());
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program ends";
+}
+
+TEST_F(Win32Form1, EachRefusalSaysWhy) {
+    SetText(C("GPIBadress"), "40000");
+    Click(C("run0"));
+    SetText(C("GPIBadress"), "5");
+    SetText(C("wait"), "1e10");
+    Click(C("run1"));
+    ASSERT_EQ(notifier.messages.size(), 2u);
+    EXPECT_NE(notifier.messages[0].find("「GPIBadress」"), std::string::npos);
+    EXPECT_NE(notifier.messages[1].find("「wait」"), std::string::npos);
+    EXPECT_TRUE(standIn.Log().empty());
+    EXPECT_FALSE(fs::exists(folder / app::kMassMemoryFileName));
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// One Windows program, through its Win32 window, backend and stand-in DLL: the downloads write
+// the same bytes as the Linux programs do from the simulated analyzer.
+#include <gtest/gtest.h>
+
+#include "app/csv_file.h"
+#include "app/numeric_value.h"
+#include "session/wait.h"
+#include "sim/analyzer.h"
+#include "tests/win32/win32_test_support.h"
+
+namespace {
+
+using namespace win32_test;
+
+class Win32Program : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        standIn.Reset();
+        folder = fs::temp_directory_path() /
+                 ("tq58-" TQ58_PROGRAM "-" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        form = std::make_unique<Form1>(&notifier, folder);
+        ASSERT_TRUE(form->Create());
+        // Pauses keep their lengths but pass at once: the clock jumps to each deadline.
+        lb::SetTickSource([this] { return now; });
+        lb::SetEventStep([this](std::uint32_t remaining) {
+            now += remaining;
+            return true;
+        });
+    }
+    void TearDown() override {
+        form.reset();
+        DropQuitMessage();
+        fs::remove_all(folder);
+    }
+
+    testing_support::StandIn standIn{TQ58_DRIVER_LIBRARY};
+    testing_support::RecordingNotifier notifier;
+    sim::Analyzer analyzer;  // holds what the stand-in's analyzer holds
+    fs::path folder;
+    std::unique_ptr<Form1> form;
+    std::uint32_t now = 0;
+};
+
+TEST_F(Win32Program, MassMemoryDownloadWithTheDefaultsWritesEveryRecord) {
+    Click(form->Control("run1"));
+    std::string expected;
+    for (int address = 1; address <= 100; ++address) {
+        char field[8];
+        std::snprintf(field, sizeof field, "%04d", address);
+        expected += std::string(field) + ",1/3oct,F," + analyzer.Record(address) + "\r\n";
+    }
+    EXPECT_EQ(FileBytes(folder / app::kMassMemoryFileName), expected);
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
+TEST_F(Win32Program, SecondaryProcessingDownloadWithTheDefaultsWritesTheSevenResults) {
+    Click(form->Control("run2"));
+    std::string values;
+    for (int k = 0; k <= 6; ++k) {
+        analyzer.Write("OPE" + std::to_string(k) + ", 1, 100\r\n");
+        analyzer.Write("DOD?\r\n");
+        values += (k ? "," : "") + app::NumberText(app::NumericValue(*analyzer.Read()));
+    }
+    EXPECT_EQ(FileBytes(folder / app::kSecondaryProcessingFileName),
+              "L5,L10,L50,L90,L95,Leq,Ave\r\n" + values + "\r\n");
+}
+
+TEST_F(Win32Program, InstantaneousReadoutShowsTheAnalyzersSettings) {
+    Click(form->Control("run0"));
+    EXPECT_EQ(TextOf(form->Control("時定数")), "0.125s");
+    EXPECT_EQ(TextOf(form->Control("範囲")), "6.3～5KHz");
+    EXPECT_EQ(TextOf(form->Control("octoct")), "1/3oct");
+    EXPECT_EQ(TextOf(form->Control("補正")), "F");
+    EXPECT_EQ(TextOf(form->Control("マスデータ")), "+065.0,+061.2,+063.4");
+}
+
+}  // namespace
