@@ -97,7 +97,12 @@ TEST(Soak, EveryAddressFromOneTo32767IsDownloadedInOrderWithinTheMemoryOfAShortD
     const long growth = afterLong - afterShort;
     std::printf("soak: %d lines, peak resident %ld KiB after 100 records, %ld KiB after %d\n",
                 lines, afterShort, afterLong, kLast);
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine: peak memory says nothing here.
+    (void)growth;
+#else
     EXPECT_LE(growth, 1024) << "peak memory grew by " << growth << " KiB";
+#endif
     fs::remove_all(folder);
 }
 
