@@ -34,6 +34,11 @@ DWORD LabelAlignment(app::Alignment alignment) {
     return SS_LEFT;
 }
 
+int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;  // one is enough
+}
+
 // The layout was measured against a 9-point Japanese UI font, 12 pixels high. Windows has
 // "MS UI Gothic"; elsewhere (Wine) the first Japanese font installed.
 HFONT CreateUiFont() {
@@ -45,13 +50,7 @@ HFONT CreateUiFont() {
         wanted.lfCharSet = DEFAULT_CHARSET;
         lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
         bool found = false;
-        EnumFontFamiliesExW(
-            screen, &wanted,
-            [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
-                *reinterpret_cast<bool*>(found) = true;
-                return 0;
-            },
-            reinterpret_cast<LPARAM>(&found), 0);
+        EnumFontFamiliesExW(screen, &wanted, FontFound, reinterpret_cast<LPARAM>(&found), 0);
         if (found) {
             chosen = face;
             break;

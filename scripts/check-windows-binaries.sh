@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Checks a Windows build folder: each program imports only DLLs that Windows ships, and each
+# stand-in DLL exports its driver's functions under their plain names (no stdcall decoration).
+#   scripts/check-windows-binaries.sh BUILD_FOLDER
+set -euo pipefail
+build="$1"
+objdump=i686-w64-mingw32-objdump
+system_dlls="KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL ADVAPI32.DLL SHELL32.DLL"
+status=0
+
+for program in "$build"/bin/*.exe; do
+  for dll in $($objdump -p "$program" | awk '/DLL Name:/ {print toupper($3)}'); do
+    case " $system_dlls " in
+      *" $dll "*) ;;
+      *) echo "$(basename "$program") imports $dll, which Windows does not ship" >&2; status=1 ;;
+    esac
+  done
+done
+
+declare -A functions=(
+  [gplib2K]="gp_cardinfo gp_init gp_cli gp_ren gp_delm gp_lcl gp_tfrout gp_tfrin gp_count"
+  [gplib32]="gp_cardinfo gp_init gp_cli gp_ren gp_delm gp_lcl gp_tfrout gp_tfrin gp_count"
+  [apigpib1]="GpExit GpIni GpTimeout GpDelim GpIfc GpRen GpBoardsts GpTalk GpListen"
+  [GPC4304]="PciGpibExFinishBoard PciGpibExInitBoard PciGpibExSetConfig PciGpibExSetIfc
+             PciGpibExSetRen PciGpibExMastSendData PciGpibExMastRecvData"
+  [axpgp02]="Gp02Close Gp02Create Gp02Init Gp02SetTime Gp02SetEos Gp02Ifc Gp02Ren
+             Gp02GetLastError Gp02SendDataC Gp02RecvDataC"
+  [Apci01]="Apci01Close Apci01Create Apci01Init Apci01SetTime Apci01SetEos Apci01Ifc Apci01Ren
+            Apci01GetLastError Apci01SendDataC Apci01RecvDataC"
+  [Gpdllpci]="Gpib_Init Gpib_Ifc Gpib_Ren Gpib_Lcl Gpib_Bwrt Gpib_Bred"
+)
+for library in "${!functions[@]}"; do
+  dll="$build/standins/$library.dll"
+  [ -f "$dll" ] || { echo "missing $dll" >&2; status=1; continue; }
+  exports=$($objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+            awk '/\[/ && !/Table/ {print $NF}')
+  for function in ${functions[$library]}; do
+    grep -qx "$function" <<<"$exports" || { echo "$library.dll lacks $function" >&2; status=1; }
+  done
+  if grep -q '@' <<<"$exports"; then
+    echo "$library.dll exports decorated names" >&2
+    status=1
+  fi
+done
+
+[ $status -eq 0 ] && echo "Windows binaries in $build: system imports only, driver exports undecorated"
+exit $status
