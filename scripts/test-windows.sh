@@ -11,22 +11,7 @@ EXTRA_PACKAGES="g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64
 
-# Wine in a prefix of its own, on a display of its own.
-work=$(mktemp -d)
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all DISPLAY="$display"
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-# The server and Wine's own services start detached: whatever starts them keeps their pipes,
-# and CTest would wait for those pipes to close.
-setsid wineserver -p </dev/null >/dev/null 2>&1
-setsid wine wineboot -i </dev/null >/dev/null 2>&1
+source scripts/wine-session.sh
 # A program that Wine fails to start prints nothing and fails the pass-line check; such a start
 # failure is tried again, a test that runs and fails is not hidden by it three times.
 ctest --preset windows-x64 -j "$(nproc)" --repeat until-pass:3

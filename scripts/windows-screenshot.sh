@@ -11,19 +11,7 @@ cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64
 
 build=build/windows-x64
-work=$(mktemp -d)
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 800x600x24 >/dev/null 2>&1 &
-xvfb=$!
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all DISPLAY="$display"
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-setsid wineserver -p </dev/null >/dev/null 2>&1
-setsid wine wineboot -i </dev/null >/dev/null 2>&1
+source scripts/wine-session.sh
 WINEPATH="Z:$PWD/$build/standins" setsid wine "$build/bin/$program.exe" </dev/null >/dev/null 2>&1 &
 sleep 8
 import -window root -crop 640x400+0+0 "$build/$program-win32.png"

@@ -2,13 +2,24 @@
 // defines these four functions over lb::sessionState.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace lb {
 
 // The unit of every transfer between the session module and a backend.
 using ByteBuffer = std::vector<std::uint8_t>;
+
+// What a backend hands back after a receive into buffer: exactly the count of bytes the driver
+// reported, held to capacity (a driver never makes the program read past its buffer), or one
+// zero byte when the count is zero or negative.
+inline ByteBuffer ReceivedBytes(ByteBuffer buffer, long long count, std::int32_t capacity) {
+    if (count <= 0) return ByteBuffer{0};
+    buffer.resize(static_cast<size_t>(std::min<long long>(count, capacity)));
+    return buffer;
+}
 
 }  // namespace lb
 

@@ -125,14 +125,8 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
     const bool received =
         Driver().RecvDataC(deviceHandle, S().activeAddress, buffer.data(), &count) != 0;
     ReadLastError(deviceHandle);
-    // Trimmed to the driver's count whatever the outcome; a count beyond the capacity is held
-    // to it, and a negative one means nothing arrived.
-    if (count <= 0) {
-        buffer.assign(1, 0);
-    } else {
-        buffer.resize(static_cast<size_t>(std::min(count, capacity)));
-    }
-    bytes = std::move(buffer);
+    // Trimmed to the driver's count whatever the outcome.
+    bytes = lb::ReceivedBytes(std::move(buffer), count, capacity);
     return received;
 }
 

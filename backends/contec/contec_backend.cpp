@@ -124,13 +124,7 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
     S().boardStatus = status;
     S().boardTimeout = status == kTimeoutStatus;
     const bool received = status == kOk || status == kListenEndedOne || status == kListenEndedTwo;
-    // A count beyond the capacity is held to it; a negative one means nothing arrived.
-    if (!received || count <= 0) {
-        buffer.assign(1, 0);
-    } else {
-        buffer.resize(static_cast<size_t>(std::min(count, capacity)));
-    }
-    bytes = std::move(buffer);
+    bytes = lb::ReceivedBytes(std::move(buffer), received ? count : 0, capacity);
     return received;
 }
 

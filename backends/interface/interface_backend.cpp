@@ -110,13 +110,7 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
     S().boardStatus = Driver().MastRecvData(kBoard, addresses, &count, buffer.data(), 0);
     S().boardTimeout = S().boardStatus == kTimeoutStatus;
     const bool received = S().boardStatus == kOk;
-    // A count beyond the capacity is held to it; a negative one means nothing arrived.
-    if (!received || count <= 0) {
-        buffer.assign(1, 0);
-    } else {
-        buffer.resize(static_cast<size_t>(std::min(count, capacity)));
-    }
-    bytes = std::move(buffer);
+    bytes = lb::ReceivedBytes(std::move(buffer), received ? count : 0, capacity);
     return received;
 }
 

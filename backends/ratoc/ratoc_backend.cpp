@@ -122,13 +122,7 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
 
     const bool received = TransferOutcome(driver.gp_tfrin(device.c_str(), capacity, buffer.data()));
     const std::int32_t count = received ? driver.gp_count() : 0;
-    // A count beyond the buffer is held to its capacity; a negative one means nothing arrived.
-    if (count <= 0) {
-        buffer.assign(1, 0);
-    } else {
-        buffer.resize(static_cast<size_t>(std::min(count, capacity)));
-    }
-    bytes = std::move(buffer);
+    bytes = lb::ReceivedBytes(std::move(buffer), count, capacity);
     return received;
 }
 

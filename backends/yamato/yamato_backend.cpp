@@ -107,14 +107,8 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
 
     const bool received = TransferOutcome(
         Driver().Gpib_Bred(TransferTimeout(), buffer.data(), &count, S().activeAddress));
-    // A count beyond the capacity is held to it; none or a negative one hands back one zero
-    // byte, as after a failure.
-    if (!received || count <= 0) {
-        buffer.assign(1, 0);
-    } else {
-        buffer.resize(static_cast<size_t>(std::min(count, capacity)));
-    }
-    bytes = std::move(buffer);
+    // A success with no count hands back one zero byte, as the other boards do.
+    bytes = lb::ReceivedBytes(std::move(buffer), received ? count : 0, capacity);
     return received;
 }
 

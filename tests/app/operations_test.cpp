@@ -11,9 +11,9 @@
 #include "app/numeric_value.h"
 #include "app/operation_runner.h"
 #include "session/session_state.h"
-#include "sim/analyzer.h"
 #include "tests/app/bench_script.h"
 #include "tests/app/fake_window.h"
+#include "tests/support/expected_files.h"
 #include "tests/support/standin_control.h"
 
 namespace {
@@ -303,15 +303,8 @@ TEST_F(Downloads, ASecondClickDuringAnOperationIsRefused) {
 
 TEST_F(Downloads, SecondaryProcessingWithTheDefaultsWritesHeaderAndSevenValues) {
     Run(OperationKind::SecondaryProcessingDownload);
-    sim::Analyzer analyzer;  // the same records the stand-in's analyzer holds
-    std::string values;
-    for (int k = 0; k <= 6; ++k) {
-        analyzer.Write("OPE" + std::to_string(k) + ", 1, 100\r\n");
-        analyzer.Write("DOD?\r\n");
-        values += (k ? "," : "") + app::NumberText(app::NumericValue(*analyzer.Read()));
-    }
     EXPECT_EQ(FileBytes(app::kSecondaryProcessingFileName),
-              "L5,L10,L50,L90,L95,Leq,Ave\r\n" + values + "\r\n");
+              testing_support::ExpectedSecondaryProcessingFile(1, 100));
     Strings expected{"send DLM0"};
     for (int k = 0; k <= 6; ++k) {
         for (const char* step : {"pause 20", "", "pause 20", "send DOD?", "receive"}) {

@@ -14,8 +14,8 @@
 #include "app/numeric_value.h"
 #include "app/qt/form1.h"
 #include "session/wait.h"
-#include "sim/analyzer.h"
 #include "tests/app/fake_window.h"
+#include "tests/support/expected_files.h"
 #include "tests/support/standin_control.h"
 
 namespace {
@@ -59,7 +59,6 @@ class Program : public ::testing::Test {
 
     testing_support::StandIn standIn{TQ58_DRIVER_LIBRARY};
     testing_support::RecordingNotifier notifier;
-    sim::Analyzer analyzer;  // holds what the stand-in's analyzer holds
     fs::path folder;
     std::unique_ptr<Form1> form;
     std::uint32_t now = 0;
@@ -67,26 +66,14 @@ class Program : public ::testing::Test {
 
 TEST_F(Program, MassMemoryDownloadWithTheDefaultsWritesEveryRecord) {
     Click("run1");
-    std::string expected;
-    for (int address = 1; address <= 100; ++address) {
-        char field[8];
-        std::snprintf(field, sizeof field, "%04d", address);
-        expected += std::string(field) + ",1/3oct,F," + analyzer.Record(address) + "\r\n";
-    }
-    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), expected);
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), testing_support::ExpectedMassMemoryFile(1, 100));
     EXPECT_TRUE(notifier.messages.empty());
 }
 
 TEST_F(Program, SecondaryProcessingDownloadWithTheDefaultsWritesTheSevenResults) {
     Click("run2");
-    std::string values;
-    for (int k = 0; k <= 6; ++k) {
-        analyzer.Write("OPE" + std::to_string(k) + ", 1, 100\r\n");
-        analyzer.Write("DOD?\r\n");
-        values += (k ? "," : "") + app::NumberText(app::NumericValue(*analyzer.Read()));
-    }
     EXPECT_EQ(FileBytes(app::kSecondaryProcessingFileName),
-              "L5,L10,L50,L90,L95,Leq,Ave\r\n" + values + "\r\n");
+              testing_support::ExpectedSecondaryProcessingFile(1, 100));
 }
 
 TEST_F(Program, InstantaneousReadoutShowsTheAnalyzersSettings) {

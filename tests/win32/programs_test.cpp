@@ -5,7 +5,7 @@
 #include "app/csv_file.h"
 #include "app/numeric_value.h"
 #include "session/wait.h"
-#include "sim/analyzer.h"
+#include "tests/support/expected_files.h"
 #include "tests/win32/win32_test_support.h"
 
 namespace {
@@ -38,7 +38,6 @@ class Win32Program : public ::testing::Test {
 
     testing_support::StandIn standIn{TQ58_DRIVER_LIBRARY};
     testing_support::RecordingNotifier notifier;
-    sim::Analyzer analyzer;  // holds what the stand-in's analyzer holds
     fs::path folder;
     std::unique_ptr<Form1> form;
     std::uint32_t now = 0;
@@ -46,26 +45,15 @@ class Win32Program : public ::testing::Test {
 
 TEST_F(Win32Program, MassMemoryDownloadWithTheDefaultsWritesEveryRecord) {
     Click(form->Control("run1"));
-    std::string expected;
-    for (int address = 1; address <= 100; ++address) {
-        char field[8];
-        std::snprintf(field, sizeof field, "%04d", address);
-        expected += std::string(field) + ",1/3oct,F," + analyzer.Record(address) + "\r\n";
-    }
-    EXPECT_EQ(FileBytes(folder / app::kMassMemoryFileName), expected);
+    EXPECT_EQ(FileBytes(folder / app::kMassMemoryFileName),
+              testing_support::ExpectedMassMemoryFile(1, 100));
     EXPECT_TRUE(notifier.messages.empty());
 }
 
 TEST_F(Win32Program, SecondaryProcessingDownloadWithTheDefaultsWritesTheSevenResults) {
     Click(form->Control("run2"));
-    std::string values;
-    for (int k = 0; k <= 6; ++k) {
-        analyzer.Write("OPE" + std::to_string(k) + ", 1, 100\r\n");
-        analyzer.Write("DOD?\r\n");
-        values += (k ? "," : "") + app::NumberText(app::NumericValue(*analyzer.Read()));
-    }
     EXPECT_EQ(FileBytes(folder / app::kSecondaryProcessingFileName),
-              "L5,L10,L50,L90,L95,Leq,Ave\r\n" + values + "\r\n");
+              testing_support::ExpectedSecondaryProcessingFile(1, 100));
 }
 
 TEST_F(Win32Program, InstantaneousReadoutShowsTheAnalyzersSettings) {
