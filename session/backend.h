@@ -21,6 +21,10 @@ inline ByteBuffer ReceivedBytes(ByteBuffer buffer, long long count, std::int32_t
     return buffer;
 }
 
+// What every backend's close leaves, whatever its driver says: no session, no address, CR LF,
+// and the default time-out and receive capacity.
+void ResetClosedSession();
+
 }  // namespace lb
 
 namespace lbDef {

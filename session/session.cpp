@@ -21,6 +21,14 @@ void RecordOpenOrClose(bool succeeded, std::int32_t ownCode) {
 
 }  // namespace
 
+void ResetClosedSession() {
+    sessionState.delimiter = 0;
+    sessionState.timeoutSetting = 5;
+    sessionState.activeAddress = 0;
+    sessionState.recvBufferSize = 65536;
+    sessionState.cardOpen = false;
+}
+
 void CardOpen(std::int32_t bufferSize) {
     RecordOpenOrClose(lbDef::BoardOpen(bufferSize), kOpenFailed);
 }

@@ -78,11 +78,7 @@ bool BoardOpen(std::int32_t bufferSize) {
 }
 
 bool BoardClose() {
-    S().delimiter = 0;
-    S().timeoutSetting = 5;
-    S().recvBufferSize = 65536;
-    S().activeAddress = 0;
-    S().cardOpen = false;
+    lb::ResetClosedSession();
     const std::int32_t status = Driver().GpExit();
     S().boardTimeout = false;
     S().boardStatus = status;

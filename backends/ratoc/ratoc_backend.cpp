@@ -98,11 +98,7 @@ bool BoardOpen(std::int32_t bufferSize) {
 }
 
 bool BoardClose() {
-    S().delimiter = 0;
-    S().timeoutSetting = 5;
-    S().activeAddress = 0;
-    S().recvBufferSize = 65536;
-    S().cardOpen = false;
+    lb::ResetClosedSession();
     S().boardStatus = Driver().gp_lcl("");
     S().boardTimeout = false;
     return S().boardStatus == kOk;

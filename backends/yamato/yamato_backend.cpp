@@ -82,11 +82,7 @@ bool BoardOpen(std::int32_t bufferSize) {
 
 bool BoardClose() {
     S().boardStatus = 0;
-    S().delimiter = 0;
-    S().timeoutSetting = 5;
-    S().activeAddress = 0;
-    S().recvBufferSize = 65536;
-    S().cardOpen = false;
+    lb::ResetClosedSession();
     Driver().Gpib_Lcl();
     S().boardStatus = 0;
     S().boardTimeout = false;
