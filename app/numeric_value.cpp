@@ -1,5 +1,6 @@
 #include "app/numeric_value.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -42,10 +43,14 @@ bool Overflows(std::string_view number) {
     if (const auto e = number.find_first_of("eE"); e != std::string_view::npos) {
         std::string_view digits = number.substr(e + 1);
         if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+        // Far beyond any double either way; held there so that adding the digits cannot
+        // overflow.
+        constexpr long kBeyond = 100000;
         if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec !=
             std::errc{}) {
-            exponent = digits.front() == '-' ? -100000 : 100000;
+            exponent = digits.front() == '-' ? -kBeyond : kBeyond;
         }
+        exponent = std::clamp(exponent, -kBeyond, kBeyond);
         number = number.substr(0, e);
     }
     const std::string_view whole = number.substr(0, number.find('.'));

@@ -10,17 +10,19 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
 status=0
+artifacts=$(mktemp -d)
 for target in numeric_value reply_path settings analyzer; do
   corpus=$(mktemp -d)
   cp tests/fuzz/corpus/$target/* "$corpus"/
   log=$(mktemp)
   if build/fuzz/tests/fuzz/fuzz_$target -max_total_time="$seconds" -print_final_stats=1 \
-       "$corpus" >"$log" 2>&1; then
+       -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1; then
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
     echo "fuzz_$target: ${runs:-?} runs in ${seconds} s, no fault"
   else
     echo "fuzz_$target: FAULT" >&2
-    tail -n 40 "$log" >&2
+    grep -v '^#' "$log" | tail -n 30 >&2
+    echo "the input that failed is kept in $artifacts" >&2
     status=1
   fi
   rm -rf "$corpus" "$log"

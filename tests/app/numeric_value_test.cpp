@@ -46,6 +46,11 @@ TEST(NumericValue, NumbersBeyondADoubleAreInfiniteOrZero) {
     EXPECT_EQ(NumericValue("1e-400"), 0);
     EXPECT_EQ(NumericValue(std::string(400, '9')), INFINITY);
     EXPECT_EQ(NumericValue("0." + std::string(400, '0') + "1"), 0);
+    // Exponents at the edge of the integers that hold them.
+    EXPECT_EQ(NumericValue("9e9223372036854775807"), INFINITY);
+    EXPECT_EQ(NumericValue("9e-9223372036854775808"), 0);
+    EXPECT_EQ(NumericValue(std::string(400, '9') + "e-9223372036854775807"), 0);
+    EXPECT_EQ(NumericValue("1e99999999999999999999999"), INFINITY);
 }
 
 TEST(SettingConversion, RoundsHalvesToEvenAndRefusesWhatDoesNotFit) {
