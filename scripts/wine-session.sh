@@ -13,5 +13,6 @@ wine_cleanup() {
 trap wine_cleanup EXIT
 # The server and Wine's own services start detached: whatever starts them keeps their pipes,
 # and CTest would wait for those pipes to close.
+mkdir -p "$WINEPREFIX"
 setsid wineserver -p </dev/null >/dev/null 2>&1
 setsid wine wineboot -i </dev/null >/dev/null 2>&1
