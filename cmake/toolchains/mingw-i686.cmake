@@ -1,14 +1,3 @@
-# Cross build for Windows with MinGW-w64 (i686), the -posix compilers (std::thread and friends).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# libstdc++, libgcc and winpthread linked in, so that each .exe and .dll needs only system DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# Cross build for 32-bit Windows, the only kind of program that can load the boards' drivers.
+set(TQ58_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,15 +1,4 @@
-# Cross build for Windows with MinGW-w64 (x86_64), the -posix compilers (std::thread and friends).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# libstdc++, libgcc and winpthread linked in, so that each .exe and .dll needs only system DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# Cross build for 64-bit Windows; its programs and tests run under Wine.
+set(TQ58_MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
