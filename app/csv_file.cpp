@@ -26,8 +26,16 @@ FileError::FileError(const std::filesystem::path& path, const std::string& what)
 CsvFile::CsvFile(std::filesystem::path path, bool flushEveryLine)
     : path_(std::move(path)), flushEveryLine_(flushEveryLine) {
     errno = 0;
-    stream_.open(path_, std::ios::binary | std::ios::out | std::ios::trunc);
-    if (!stream_) throw FileError(path_, SystemReason());
+#ifdef _WIN32
+    file_ = _wfopen(path_.c_str(), L"wb");
+#else
+    file_ = std::fopen(path_.c_str(), "wb");
+#endif
+    if (file_ == nullptr) throw FileError(path_, SystemReason());
+}
+
+CsvFile::~CsvFile() {
+    if (file_ != nullptr) std::fclose(file_);
 }
 
 void CsvFile::WriteLine(std::span<const std::string> fields) {
@@ -37,17 +45,19 @@ void CsvFile::WriteLine(std::span<const std::string> fields) {
         line += fields[i];
     }
     const std::string bytes = platform::Utf8ToCp932(line) + "\r\n";
+    if (file_ == nullptr) throw FileError(path_, "already closed");
     errno = 0;
-    stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (flushEveryLine_) stream_.flush();
-    if (!stream_) throw FileError(path_, SystemReason());
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() &&
+                         (!flushEveryLine_ || std::fflush(file_) == 0);
+    if (!written) throw FileError(path_, SystemReason());
 }
 
 void CsvFile::Close() {
-    if (!stream_.is_open()) return;
+    if (file_ == nullptr) return;
     errno = 0;
-    stream_.close();
-    if (stream_.fail()) throw FileError(path_, SystemReason());
+    const int closed = std::fclose(file_);
+    file_ = nullptr;
+    if (closed != 0) throw FileError(path_, SystemReason());
 }
 
 }  // namespace app

@@ -2,8 +2,8 @@
 // added, every line ended with CR LF.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -23,6 +23,8 @@ class FileError : public std::runtime_error {
     std::filesystem::path path_;
 };
 
+// Written through the C runtime's FILE rather than std::ofstream: the C++ library's file
+// stream brings in msvcrt's _fstat64, which the msvcrt.dll of Windows 2000 does not export.
 class CsvFile {
   public:
     // Creates the file, truncating one that exists. flushEveryLine: each line is handed to the
@@ -33,9 +35,13 @@ class CsvFile {
     void WriteLine(std::span<const std::string> fields);
     void Close();
 
+    ~CsvFile();
+    CsvFile(const CsvFile&) = delete;
+    CsvFile& operator=(const CsvFile&) = delete;
+
   private:
     std::filesystem::path path_;
-    std::ofstream stream_;
+    std::FILE* file_ = nullptr;
     bool flushEveryLine_;
 };
 

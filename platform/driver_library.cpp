@@ -24,11 +24,49 @@ std::string LibraryFileName(const std::string& name) {
 #endif
 }
 
+#ifdef _WIN32
+namespace {
+
+// Windows looks for a DLL that is not in the program's folder or the system folders also in the
+// current folder, before PATH. A file there named like the driver, left by anyone, would be
+// loaded in its place: the current folder is taken out of the search before the first driver
+// is bound. SetDllDirectoryW(L"") does exactly that (Windows XP SP1 and later), so it is looked
+// up, never imported. Windows 2000 lacks it: there the current folder is switched to the
+// system folder for the load alone, which the search covers anyway.
+bool RemoveCurrentFolderFromDllSearch() {
+    using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
+    static const bool removed = [] {
+        const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+        const auto set = reinterpret_cast<SetDllDirectoryFunction>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")));
+        return set != nullptr && set(L"") != 0;
+    }();
+    return removed;
+}
+
+HMODULE LoadDriver(const std::string& file) {
+    if (RemoveCurrentFolderFromDllSearch()) return LoadLibraryA(file.c_str());
+    wchar_t previous[MAX_PATH + 1] = {};
+    wchar_t system[MAX_PATH + 1] = {};
+    const DWORD kept = GetCurrentDirectoryW(MAX_PATH + 1, previous);
+    const bool moved = kept > 0 && kept <= MAX_PATH &&
+                       GetSystemDirectoryW(system, MAX_PATH + 1) > 0 &&
+                       SetCurrentDirectoryW(system) != 0;
+    const HMODULE module = LoadLibraryA(file.c_str());
+    const DWORD error = GetLastError();
+    if (moved) SetCurrentDirectoryW(previous);
+    SetLastError(error);
+    return module;
+}
+
+}  // namespace
+#endif
+
 void* DriverLibrary::Resolve(const char* function) {
     const std::string file = LibraryFileName(name_);
 #ifdef _WIN32
     if (handle_ == nullptr) {
-        handle_ = reinterpret_cast<void*>(LoadLibraryA(file.c_str()));
+        handle_ = reinterpret_cast<void*>(LoadDriver(file));
         if (handle_ == nullptr) {
             throw BindingError(name_, function,
                                "cannot be loaded (error " + std::to_string(GetLastError()) + ")");

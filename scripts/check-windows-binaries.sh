@@ -5,7 +5,7 @@
 set -euo pipefail
 build="$1"
 objdump=i686-w64-mingw32-objdump
-system_dlls="KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL ADVAPI32.DLL SHELL32.DLL"
+system_dlls="KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL WINMM.DLL ADVAPI32.DLL SHELL32.DLL"
 status=0
 
 for program in "$build"/bin/*.exe; do

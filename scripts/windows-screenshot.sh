@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program="${1:-tq58pc-rex5052-nt}"
-EXTRA_PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 googletest imagemagick" \
+EXTRA_PACKAGES="g++-mingw-w64-x86-64-win32 wine wine64 googletest imagemagick" \
   scripts/install-deps.sh
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64

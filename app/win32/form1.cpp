@@ -9,6 +9,7 @@
 #include "app/win32/message_box_notifier.h"
 #include "app/win32/wide_text.h"
 #include "platform/program_folder.h"
+#include "platform/timer_resolution.h"
 #include "session/wait.h"
 
 namespace {
@@ -209,6 +210,9 @@ void Form1::BuildStatusLine() {
 
 // Pending messages are handled, then the thread sleeps until the next message or the end of
 // the pause, whichever comes first: the window stays live without keeping a processor busy.
+// The sleep's time-out ends on the system timer's tick, which RunOperation sets to 1 ms while
+// an operation runs; the pause itself is measured on the 1 ms tick counter, so a sleep that
+// ends early only brings another round.
 void Form1::InstallEventStep() {
     lb::SetEventStep([this](std::uint32_t remainingMs) {
         if (!PumpPendingMessages()) return false;
@@ -316,7 +320,11 @@ void Form1::SelectOption(HWND button) {
 }
 
 void Form1::RunOperation(app::OperationKind kind) {
-    runner_.Run(kind);
+    {
+        // The pauses between exchanges are timed to the millisecond only under a 1 ms timer.
+        const platform::FineTimerResolution fineTimer;
+        runner_.Run(kind);
+    }
     // A close asked for during the operation happens now that it has ended.
     if (stopRequested_ && !runner_.running() && window_ != nullptr) DestroyWindow(window_);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/driver_library.h"
+#include "platform/driver_signature.h"
 #include "session/backend.h"
 #include "session/session_state.h"
 
@@ -42,6 +43,18 @@ struct AdtekDriver {
     DriverFunction<Outcome(Handle, std::int32_t, std::uint8_t*, std::int32_t*)> RecvDataC{
         library, TQ58_ADTEK_PREFIX "RecvDataC"};
 };
+
+// Widths in bytes as the driver's interface gives them: the result, then each argument.
+TQ58_CHECK_DRIVER_FUNCTION(AdtekDriver::Close, 2, 2);
+TQ58_CHECK_DRIVER_FUNCTION(AdtekDriver::Create, 2, platform::kPointer);
+TQ58_CHECK_DRIVER_FUNCTION(AdtekDriver::Init, 2, 2, 4, 4, 4);
+TQ58_CHECK_DRIVER_FUNCTION(AdtekDriver::SetTime, 2, 2, 4);
+TQ58_CHECK_DRIVER_FUNCTION(AdtekDriver::SetEos, 2, 2, 4, 4);
+TQ58_CHECK_DRIVER_FUNCTION(AdtekDriver::Ifc, 2, 2);
+TQ58_CHECK_DRIVER_FUNCTION(AdtekDriver::Ren, 2, 2, 4);
+TQ58_CHECK_DRIVER_FUNCTION(AdtekDriver::GetLastError, 4, 2);
+TQ58_CHECK_DRIVER_FUNCTION(AdtekDriver::SendDataC, 2, 2, 4, platform::kPointer, 4);
+TQ58_CHECK_DRIVER_FUNCTION(AdtekDriver::RecvDataC, 2, 2, 4, platform::kPointer, platform::kPointer);
 
 AdtekDriver& Driver() {
     static AdtekDriver driver;

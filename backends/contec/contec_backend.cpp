@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/driver_library.h"
+#include "platform/driver_signature.h"
 #include "session/backend.h"
 #include "session/my_address.h"
 #include "session/session_state.h"
@@ -40,6 +41,18 @@ struct ContecDriver {
     DriverFunction<std::int32_t(std::int32_t*, std::int32_t*, std::uint8_t*)> GpListen{library,
                                                                                        "GpListen"};
 };
+
+// Widths in bytes as the driver's interface gives them: the result, then each argument.
+TQ58_CHECK_DRIVER_FUNCTION(ContecDriver::GpExit, 4);
+TQ58_CHECK_DRIVER_FUNCTION(ContecDriver::GpIni, 4);
+TQ58_CHECK_DRIVER_FUNCTION(ContecDriver::GpTimeout, 4, 4);
+TQ58_CHECK_DRIVER_FUNCTION(ContecDriver::GpDelim, 4, 4, 4);
+TQ58_CHECK_DRIVER_FUNCTION(ContecDriver::GpIfc, 4, 4);
+TQ58_CHECK_DRIVER_FUNCTION(ContecDriver::GpRen, 4);
+TQ58_CHECK_DRIVER_FUNCTION(ContecDriver::GpBoardsts, 4, 4, platform::kPointer);
+TQ58_CHECK_DRIVER_FUNCTION(ContecDriver::GpTalk, 4, platform::kPointer, 4, platform::kPointer);
+TQ58_CHECK_DRIVER_FUNCTION(ContecDriver::GpListen, 4, platform::kPointer, platform::kPointer,
+                           platform::kPointer);
 
 ContecDriver& Driver() {
     static ContecDriver driver;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/driver_library.h"
+#include "platform/driver_signature.h"
 #include "session/backend.h"
 #include "session/session_state.h"
 
@@ -41,6 +42,17 @@ struct InterfaceDriver {
                                 std::int32_t)>
         MastRecvData{library, "PciGpibExMastRecvData"};
 };
+
+// Widths in bytes as the driver's interface gives them: the result, then each argument.
+TQ58_CHECK_DRIVER_FUNCTION(InterfaceDriver::FinishBoard, 4, 4);
+TQ58_CHECK_DRIVER_FUNCTION(InterfaceDriver::InitBoard, 4, 4, 4);
+TQ58_CHECK_DRIVER_FUNCTION(InterfaceDriver::SetConfig, 4, 4, platform::kPointer);
+TQ58_CHECK_DRIVER_FUNCTION(InterfaceDriver::SetIfc, 4, 4, 4);
+TQ58_CHECK_DRIVER_FUNCTION(InterfaceDriver::SetRen, 4, 4);
+TQ58_CHECK_DRIVER_FUNCTION(InterfaceDriver::MastSendData, 4, 4, platform::kPointer, 4,
+                           platform::kPointer, 4);
+TQ58_CHECK_DRIVER_FUNCTION(InterfaceDriver::MastRecvData, 4, 4, platform::kPointer,
+                           platform::kPointer, platform::kPointer, 4);
 
 InterfaceDriver& Driver() {
     static InterfaceDriver driver;

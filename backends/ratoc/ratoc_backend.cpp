@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/driver_library.h"
+#include "platform/driver_signature.h"
 #include "session/backend.h"
 #include "session/session_state.h"
 
@@ -35,6 +36,18 @@ struct RatocDriver {
                                                                                     "gp_tfrin"};
     DriverFunction<std::int32_t()> gp_count{library, "gp_count"};
 };
+
+// Widths in bytes as the driver's interface gives them: the result, then each argument.
+TQ58_CHECK_DRIVER_FUNCTION(RatocDriver::gp_cardinfo, 4, platform::kPointer, platform::kPointer,
+                           platform::kPointer);
+TQ58_CHECK_DRIVER_FUNCTION(RatocDriver::gp_init, 4, 4, 4, 2);
+TQ58_CHECK_DRIVER_FUNCTION(RatocDriver::gp_cli, 4);
+TQ58_CHECK_DRIVER_FUNCTION(RatocDriver::gp_ren, 4);
+TQ58_CHECK_DRIVER_FUNCTION(RatocDriver::gp_delm, 4, platform::kPointer, 4);
+TQ58_CHECK_DRIVER_FUNCTION(RatocDriver::gp_lcl, 4, platform::kPointer);
+TQ58_CHECK_DRIVER_FUNCTION(RatocDriver::gp_tfrout, 4, platform::kPointer, 4, platform::kPointer);
+TQ58_CHECK_DRIVER_FUNCTION(RatocDriver::gp_tfrin, 4, platform::kPointer, 4, platform::kPointer);
+TQ58_CHECK_DRIVER_FUNCTION(RatocDriver::gp_count, 4);
 
 RatocDriver& Driver() {
     static RatocDriver driver;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/driver_library.h"
+#include "platform/driver_signature.h"
 #include "session/backend.h"
 #include "session/session_state.h"
 
@@ -34,6 +35,15 @@ struct YamatoDriver {
     DriverFunction<std::int16_t(std::int16_t, std::uint8_t*, std::int32_t*, std::int16_t)>
         Gpib_Bred{library, "Gpib_Bred"};
 };
+
+// Widths in bytes as the driver's interface gives them: the result, then each argument.
+TQ58_CHECK_DRIVER_FUNCTION(YamatoDriver::Gpib_Init, 2);
+TQ58_CHECK_DRIVER_FUNCTION(YamatoDriver::Gpib_Ifc, 2);
+TQ58_CHECK_DRIVER_FUNCTION(YamatoDriver::Gpib_Ren, 2);
+TQ58_CHECK_DRIVER_FUNCTION(YamatoDriver::Gpib_Lcl, 2);
+TQ58_CHECK_DRIVER_FUNCTION(YamatoDriver::Gpib_Bwrt, 2, 2, platform::kPointer, 4, 2);
+TQ58_CHECK_DRIVER_FUNCTION(YamatoDriver::Gpib_Bred, 2, 2, platform::kPointer, platform::kPointer,
+                           2);
 
 YamatoDriver& Driver() {
     static YamatoDriver driver;

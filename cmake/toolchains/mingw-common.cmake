@@ -1,9 +1,9 @@
 # What both MinGW-w64 cross toolchains share; the including file sets TQ58_MINGW_ARCH first.
-# The -posix compilers give std::thread and friends.
+# The -win32 compilers: the thread runtime is Windows' own (no winpthread), see below.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${TQ58_MINGW_ARCH})
-set(CMAKE_C_COMPILER ${TQ58_MINGW_ARCH}-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TQ58_MINGW_ARCH}-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER ${TQ58_MINGW_ARCH}-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER ${TQ58_MINGW_ARCH}-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER ${TQ58_MINGW_ARCH}-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${TQ58_MINGW_ARCH}-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
