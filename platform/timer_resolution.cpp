@@ -1,8 +1,9 @@
 #include "platform/timer_resolution.h"
 
 #ifdef _WIN32
-#include <mmsystem.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <mmsystem.h>
 #endif
 
 namespace platform {
