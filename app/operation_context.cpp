@@ -114,10 +114,11 @@ void OperationContext::EndMode() {
 void OperationContext::EndModeAtOnce() {
     const ModeEnd end = std::exchange(modeEnd_, {});
     if (!sessionOpen_) return;
-    // lastError is 13000 exactly when the latest transfer failed by timing out (a pause sets
-    // no code). Then the analyzer is gone or not listening, and each end command would wait
-    // out the board's time-out too: a window being closed would hang for all of them. So the
-    // end commands stop at the first time-out, and are not sent at all after one.
+    // lastError is 13000 exactly when the latest transfer failed by timing out; a pause sets
+    // no code, and boardTimeout means something only right after a failed backend call. After
+    // a time-out the analyzer is gone or not listening, and each end command would wait out
+    // the board's time-out too: a window being closed would hang for all of them. So none is
+    // sent after a time-out, and they stop at the first one that times out.
     for (int i = 0; i < end.repeats && lb::sessionState.lastError != lb::kTimeout; ++i) {
         Send(end.command);
     }
