@@ -31,6 +31,7 @@ void RunMassMemoryDownload(OperationContext& operation, const std::filesystem::p
     operation.SelectAddress();
     operation.Send(command::kDelimiterMode);
     operation.Send(command::kRecallOn);
+    operation.ModeEntered(command::kRecallOff, kRecallOffRepeats);
     operation.ClearDisplays();
 
     operation.Pause();
@@ -73,7 +74,7 @@ void RunMassMemoryDownload(OperationContext& operation, const std::filesystem::p
     }
 
     operation.Pause();
-    for (int i = 0; i < kRecallOffRepeats; ++i) operation.Send(command::kRecallOff);
+    operation.EndMode();
     operation.Close();
     file.Close();
 }

@@ -105,31 +105,33 @@ std::optional<std::int32_t> ToInt32(double value) {
 
 std::string NumberText(double value) {
     if (value == 0) return "0";  // also negative zero
+    if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    // Rounded to fifteen significant digits first: the exponent of the rounded number decides
+    // the form, so that 999999999999999.5, which rounds to 1E+15, gets an exponent too.
     char text[40];
-    const double magnitude = std::abs(value);
-    const auto format = magnitude >= 1e15 || magnitude < 1e-5 ? std::chars_format::scientific
-                                                              : std::chars_format::fixed;
-    // Fifteen significant digits, then the trailing zeros of the fraction are dropped.
-    int precision = 14;
-    if (format == std::chars_format::fixed) {
-        precision = std::max(0, 14 - static_cast<int>(std::floor(std::log10(magnitude))));
-    }
-    auto result = std::to_chars(text, text + sizeof text, value, format, precision);
+    auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 14);
     std::string out(text, result.ptr);
-    std::string exponent;
-    if (const auto e = out.find('e'); e != std::string::npos) {
-        exponent = out.substr(e);
-        out.erase(e);
+    const auto e = out.find('e');
+    const int exponent = std::stoi(out.substr(e + 1));
+    if (exponent >= -5 && exponent < 15) {
+        result =
+            std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 14 - exponent);
+        out.assign(text, result.ptr);
+    }
+    std::string exponentText;
+    if (const auto at = out.find('e'); at != std::string::npos) {
+        exponentText = out.substr(at);
+        out.erase(at);
     }
     if (out.find('.') != std::string::npos) {
         while (out.back() == '0') out.pop_back();
         if (out.back() == '.') out.pop_back();
     }
-    if (!exponent.empty()) {
+    if (!exponentText.empty()) {
         // "e+15" -> "E+15", "e-07" -> "E-07"
-        exponent[0] = 'E';
-        out += exponent;
+        exponentText[0] = 'E';
+        out += exponentText;
     }
     return out;
 }

@@ -19,7 +19,8 @@ std::optional<std::int32_t> ToInt32(double value);
 
 // The general decimal text of a number: up to 15 significant digits, no trailing zeros, no
 // decimal point for a whole number, a minus sign for a negative one ("60", "52.3", "-0.5").
-// Magnitudes from 1E+15 and below 1E-5 are written with an exponent ("1E+15").
+// A number whose rounded magnitude is 1E+15 or more, or below 1E-5, is written with an
+// exponent ("1E+15", "2.5E-07"); infinity is "INF" or "-INF", not-a-number "NAN".
 std::string NumberText(double value);
 
 // The text of a number inside a command: a blank before zero or a positive number.

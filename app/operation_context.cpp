@@ -1,8 +1,10 @@
 #include "app/operation_context.h"
 
 #include <type_traits>
+#include <utility>
 
 #include "app/numeric_value.h"
+#include "session/error_codes.h"
 #include "session/session.h"
 #include "session/session_state.h"
 #include "session/transfer.h"
@@ -97,6 +99,29 @@ void OperationContext::Close() {
 
 void OperationContext::CloseIfOpen() {
     if (sessionOpen_) Close();
+}
+
+void OperationContext::ModeEntered(std::string_view endCommand, int repeats) {
+    modeEnd_ = {endCommand, repeats};
+}
+
+void OperationContext::EndMode() {
+    // Taken before sending: a send that raises is not tried again after the stop.
+    const ModeEnd end = std::exchange(modeEnd_, {});
+    for (int i = 0; i < end.repeats; ++i) Send(end.command);
+}
+
+void OperationContext::EndModeAtOnce() {
+    const ModeEnd end = std::exchange(modeEnd_, {});
+    if (!sessionOpen_) return;
+    // lastError is 13000 exactly when the latest transfer failed by timing out; a pause sets
+    // no code, and boardTimeout means something only right after a failed backend call. After
+    // a time-out the analyzer is gone or not listening, and each end command would wait out
+    // the board's time-out too: a window being closed would hang for all of them. So none is
+    // sent after a time-out, and they stop at the first one that times out.
+    for (int i = 0; i < end.repeats && lb::sessionState.lastError != lb::kTimeout; ++i) {
+        Send(end.command);
+    }
 }
 
 void OperationContext::ClearDisplays() {

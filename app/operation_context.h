@@ -56,15 +56,30 @@ class OperationContext {
     // Closes the session if this operation opened it and has not closed it yet.
     void CloseIfOpen();
 
+    // The analyzer is now in a mode (recall, statistics) that the command ends, sent the
+    // given number of times; the analyzer stays in it until then.
+    void ModeEntered(std::string_view endCommand, int repeats);
+    // Sends the mode's end commands back to back, on the normal path after its last pause.
+    void EndMode();
+    // After a stop, before the close: the end commands at once, without pauses, unless the bus
+    // has just timed out.
+    void EndModeAtOnce();
+
     void ClearDisplays();
 
   private:
     template <typename Call>
     auto Noted(Call call);
 
+    struct ModeEnd {
+        std::string_view command;
+        int repeats = 0;
+    };
+
     Window& window_;
     Tally tally_;
     bool sessionOpen_ = false;
+    ModeEnd modeEnd_;
 };
 
 }  // namespace app

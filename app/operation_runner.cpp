@@ -92,16 +92,27 @@ void OperationRunner::Run(OperationKind kind) {
     }
 
     running_ = true;
+    // Whatever ends this call, an exception out of a close or the notifier included, the
+    // next click is accepted.
+    struct RunningReset {
+        bool& running;
+        ~RunningReset() { running = false; }
+    } runningReset{running_};
+
     window_.ShowProgress(0, 0);
     window_.ShowStatus(name + ": 実行中…");
     OperationContext operation(window_);
-    const auto closeSession = [&]() -> std::string {
+    // A driver function that cannot be bound raises here again; the operation is stopping
+    // already, and its stop is what the user is told.
+    const auto closeSession = [&] {
+        try {
+            operation.EndModeAtOnce();
+        } catch (const platform::BindingError&) {
+        }
         try {
             operation.CloseIfOpen();
-        } catch (const platform::BindingError& error) {
-            return error.what();
+        } catch (const platform::BindingError&) {
         }
-        return {};
     };
     try {
         switch (kind) {
@@ -137,7 +148,6 @@ void OperationRunner::Run(OperationKind kind) {
         Stop(name, std::string("予期しないエラーで中止しました: ") + error.what(), true);
     }
     window_.ShowProgress(0, 0);
-    running_ = false;
 }
 
 void OperationRunner::Stop(const std::string& name, const std::string& message, bool tellUser) {

@@ -28,11 +28,12 @@ void RunSecondaryProcessingDownload(OperationContext& operation,
     for (int k = 0; k < count; ++k) {
         operation.Pause();
         operation.Send(command::SecondaryProcessing(k, first, last));
+        operation.ModeEntered(command::kSecondaryProcessingEnd, kEndRepeats);
         operation.Pause();
         results[static_cast<size_t>(k)] = NumericValue(operation.Query(command::kDataQuery));
         operation.window().ShowProgress(k + 1, count);
     }
-    for (int i = 0; i < kEndRepeats; ++i) operation.Send(command::kSecondaryProcessingEnd);
+    operation.EndMode();
     operation.Close();
 
     // Both lines are written only now: until the session is closed the file stays empty.

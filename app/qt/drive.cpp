@@ -12,6 +12,7 @@
 
 #include "app/csv_file.h"
 #include "app/qt/form1.h"
+#include "app/qt/program_arguments.h"
 #include "platform/codepage932.h"
 #include "platform/program_folder.h"
 
@@ -25,7 +26,8 @@ class PrintingNotifier : public app::Notifier {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    ProgramArguments arguments(argc, argv);
+    QApplication application(arguments.count(), arguments.values());
     const std::filesystem::path folder = platform::ProgramFolder();
     PrintingNotifier notifier;
     Form1 form(&notifier, folder);

@@ -75,7 +75,10 @@ void Form1::BuildControls() {
                 widget = new QGroupBox(text, container);
                 break;
             case app::ControlKind::Label: {
-                auto* label = new QLabel(text, container);
+                auto* label = new QLabel(container);
+                // Replies and typed settings are shown as they are: markup is not rendered.
+                label->setTextFormat(Qt::PlainText);
+                label->setText(text);
                 label->setAlignment(ToQt(layout.alignment));
                 if (layout.border) label->setFrameStyle(QFrame::Box | QFrame::Plain);
                 widget = label;
@@ -130,6 +133,7 @@ void Form1::BuildStatusLine() {
     progress_->setFormat("%v / %m");
     progress_->hide();
     status_ = new QLabel(this);
+    status_->setTextFormat(Qt::PlainText);
     status_->setObjectName("status");
     status_->setGeometry(170, top, width - 174, kStatusLineHeight);
     status_->setFocusPolicy(Qt::NoFocus);

@@ -2,9 +2,11 @@
 #include <QApplication>
 
 #include "app/qt/form1.h"
+#include "app/qt/program_arguments.h"
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    ProgramArguments arguments(argc, argv);
+    QApplication application(arguments.count(), arguments.values());
     Form1 form;
     form.show();
     return application.exec();

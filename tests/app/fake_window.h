@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,12 @@ class FakeWindow : public app::Window {
 
 class RecordingNotifier : public app::Notifier {
   public:
-    void Tell(const std::string& message) override { messages.push_back(message); }
+    void Tell(const std::string& message) override {
+        messages.push_back(message);
+        if (throws) throw std::runtime_error("the message could not be shown");
+    }
     std::vector<std::string> messages;
+    bool throws = false;
 };
 
 }  // namespace testing_support

@@ -2,6 +2,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include "app/csv_file.h"
 #include "app/layout.h"
 #include "app/qt/form1.h"
+#include "app/qt/message_box_notifier.h"
 #include "session/session_state.h"
 #include "tests/app/fake_window.h"
 #include "tests/support/standin_control.h"
@@ -140,6 +142,40 @@ class Form1Test : public QObject {
         QCOMPARE(Caption("マスデータ"), QString("+065.0,+061.2,+063.4"));
         QCOMPARE(Status(), QString::fromUtf8("瞬時値取込: 完了"));
         QVERIFY(SessionClosedLast());
+    }
+
+    // Markup in a reply or in a typed setting is shown as it is, never rendered.
+    void repliesAndTypedTextShowAsPlainText() {
+        const QString markup("<b>12</b>");
+        standIn.SetReply("DOD?", "<b>12</b>\r\n");
+        QTest::mouseClick(Button("run0"), Qt::LeftButton);
+        auto* data = static_cast<QLabel*>(Control("マスデータ"));
+        QCOMPARE(data->text(), markup);
+        QVERIFY2(data->sizeHint().width() >= data->fontMetrics().horizontalAdvance(markup),
+                 "the tags take their room as characters");
+        for (auto display : app::control::kDisplays) {
+            auto* label =
+                form->findChild<QLabel*>(QString::fromUtf8(display.data(), display.size()));
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+        }
+        QCOMPARE(form->findChild<QLabel*>("status")->textFormat(), Qt::PlainText);
+
+        // A refusal quotes the typed text in a message box.
+        Qt::TextFormat boxFormat = Qt::AutoText;
+        QString boxText;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                boxFormat = box->textFormat();
+                boxText = box->text();
+                box->accept();
+            }
+        });
+        poll.start(10);
+        MessageBoxNotifier(form.get()).Tell("「<i>wait</i>」");
+        QCOMPARE(boxText, QString::fromUtf8("「<i>wait</i>」"));
+        QCOMPARE(boxFormat, Qt::PlainText);
     }
 
     void run1DownloadsTheRangeIntoTheFile() {

@@ -84,6 +84,15 @@ TEST(NumberText, WritesGeneralDecimalText) {
     EXPECT_EQ(NumberText(INFINITY), "INF");
 }
 
+TEST(NumberText, ChoosesItsFormAfterRoundingToFifteenDigits) {
+    EXPECT_EQ(NumberText(999999999999999.5), "1E+15");
+    EXPECT_EQ(NumberText(-999999999999999.7), "-1E+15");
+    EXPECT_EQ(NumberText(999999999999999.4), "999999999999999");
+    EXPECT_EQ(NumberText(9.999999999999997e-6), "0.00001");
+    EXPECT_EQ(NumberText(9.99999999999994e-6), "9.99999999999994E-06");
+    EXPECT_EQ(NumberText(NAN), "NAN");
+}
+
 TEST(SignedNumberText, PutsABlankBeforeZeroAndPositiveNumbers) {
     EXPECT_EQ(SignedNumberText(1), " 1");
     EXPECT_EQ(SignedNumberText(100), " 100");

@@ -290,6 +290,131 @@ TEST_F(Downloads, ClosingTheWindowStopsAtTheNextPauseClosingSessionAndFile) {
     EXPECT_FALSE(folderRunner->running());
 }
 
+// A stop after the analyzer was put into recall or statistic mode takes it out of that mode
+// at once, before the session closes, unless the bus has just timed out.
+struct StopCase {
+    const char* name;
+    OperationKind kind;
+    bool byClose;  // the window closes; otherwise the wait text stops fitting its type
+    int pause;     // the pause at which the operation stops
+    const char* unanswered = nullptr;  // a query the analyzer leaves without reply
+    bool analyzerLeaves = false;       // the analyzer leaves the bus as the window closes
+    Strings afterLastPause = {};       // the steps after the last pause that ran
+};
+
+void PrintTo(const StopCase& stop, std::ostream* out) {
+    *out << stop.name;
+}
+
+class Stops : public Downloads, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(Stops, EndTheAnalyzersModeWithoutFurtherPausesThenCloseTheSession) {
+    const auto& stop = GetParam();
+    window.texts["ad2"] = "10";
+    if (stop.unanswered) standIn.MuteQuery(stop.unanswered);
+    if (stop.byClose) {
+        script.AtPause(stop.pause, [&] {
+            window.stopRequested = true;
+            if (stop.analyzerLeaves) standIn.SetAnalyzerAddress(0);
+        });
+    } else {
+        // The new text is read, and refused, at the next pause.
+        script.AtPause(stop.pause - 1, [&] { window.texts["wait"] = "3e9"; });
+    }
+    Run(stop.kind);
+
+    EXPECT_EQ(script.pauses(), stop.byClose ? stop.pause : stop.pause - 1);
+    const auto steps = script.Steps();
+    const auto lastPause = std::find_if(steps.rbegin(), steps.rend(), [](const std::string& s) {
+                               return s.rfind("pause", 0) == 0;
+                           }).base();
+    EXPECT_EQ(Strings(lastPause, steps.end()), stop.afterLastPause);
+    EXPECT_TRUE(SessionClosedLast());
+    EXPECT_EQ(window.status, app::OperationName(stop.kind) + ": 中止");
+    EXPECT_EQ(notifier.messages.size(), stop.byClose ? 0u : 1u);
+    EXPECT_FALSE(folderRunner->running());
+}
+
+const Strings kRecallOff(5, "send RCL9");
+const Strings kStatisticsEnd(10, "send OPE9,0001,1000");
+const Strings kLastDataQuery = {"send DOD?", "receive"};
+
+Strings Joined(Strings first, const Strings& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+constexpr auto kMassMemory = OperationKind::MassMemoryDownload;
+constexpr auto kStatistics = OperationKind::SecondaryProcessingDownload;
+
+// Mass memory: pause 10 comes before record 2's "DOD?", pause 11 before record 3's "ADR0,".
+// Statistics: pause 6 comes before the third "DOD?", pause 7 before "OPE3,".
+INSTANTIATE_TEST_SUITE_P(
+    ClosingOrInvalidWait, Stops,
+    ::testing::Values(StopCase{.name = "MassMemoryClosed",
+                               .kind = kMassMemory,
+                               .byClose = true,
+                               .pause = 11,
+                               .afterLastPause = kRecallOff},
+                      StopCase{.name = "MassMemoryWaitInvalid",
+                               .kind = kMassMemory,
+                               .byClose = false,
+                               .pause = 11,
+                               .afterLastPause = Joined(kLastDataQuery, kRecallOff)},
+                      StopCase{.name = "MassMemoryClosedAfterATimeOut",
+                               .kind = kMassMemory,
+                               .byClose = true,
+                               .pause = 11,
+                               .unanswered = "DOD?"},
+                      StopCase{.name = "MassMemoryWaitInvalidAfterATimeOut",
+                               .kind = kMassMemory,
+                               .byClose = false,
+                               .pause = 11,
+                               .unanswered = "DOD?",
+                               .afterLastPause = kLastDataQuery},
+                      StopCase{.name = "MassMemoryClosedAsTheAnalyzerLeaves",
+                               .kind = kMassMemory,
+                               .byClose = true,
+                               .pause = 11,
+                               .analyzerLeaves = true,
+                               .afterLastPause = {"send RCL9"}},
+                      StopCase{.name = "StatisticsClosed",
+                               .kind = kStatistics,
+                               .byClose = true,
+                               .pause = 7,
+                               .afterLastPause = kStatisticsEnd},
+                      StopCase{.name = "StatisticsWaitInvalid",
+                               .kind = kStatistics,
+                               .byClose = false,
+                               .pause = 7,
+                               .afterLastPause = Joined(kLastDataQuery, kStatisticsEnd)},
+                      StopCase{.name = "StatisticsClosedAfterATimeOut",
+                               .kind = kStatistics,
+                               .byClose = true,
+                               .pause = 7,
+                               .unanswered = "DOD?"},
+                      StopCase{.name = "StatisticsWaitInvalidAfterATimeOut",
+                               .kind = kStatistics,
+                               .byClose = false,
+                               .pause = 7,
+                               .unanswered = "DOD?",
+                               .afterLastPause = kLastDataQuery},
+                      // No mode to end: nothing goes out after the stop.
+                      StopCase{.name = "ReadoutClosed",
+                               .kind = OperationKind::InstantaneousReadout,
+                               .byClose = true,
+                               .pause = 2},
+                      StopCase{.name = "ReadoutWaitInvalid",
+                               .kind = OperationKind::InstantaneousReadout,
+                               .byClose = false,
+                               .pause = 2,
+                               .afterLastPause = {"send TMC?", "receive"}},
+                      StopCase{.name = "EraseClosed",
+                               .kind = OperationKind::MassMemoryErase,
+                               .byClose = true,
+                               .pause = 1}),
+    [](const ::testing::TestParamInfo<StopCase>& info) { return info.param.name; });
+
 TEST_F(Downloads, ASecondClickDuringAnOperationIsRefused) {
     script.AtPause(1, [&] { folderRunner->Run(OperationKind::MassMemoryErase); });
     window.texts["ad2"] = "1";
@@ -299,6 +424,18 @@ TEST_F(Downloads, ASecondClickDuringAnOperationIsRefused) {
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "DLM0"), 1);
     EXPECT_EQ(window.status, "マスメモリデータ取込: 完了");
     EXPECT_TRUE(notifier.messages.empty());
+}
+
+TEST_F(Downloads, AClickIsAcceptedAgainAfterAnOperationEndedByAnException) {
+    window.texts["ad2"] = "2";
+    script.AtPause(2, [&] { window.texts["wait"] = "3e9"; });
+    notifier.throws = true;
+    EXPECT_THROW(Run(OperationKind::MassMemoryDownload), std::runtime_error);
+    EXPECT_FALSE(folderRunner->running());
+    notifier.throws = false;
+    window.texts["wait"] = "20";
+    Run(OperationKind::MassMemoryErase);
+    EXPECT_EQ(window.status, "マスメモリーデータ消去: 完了");
 }
 
 TEST_F(Downloads, SecondaryProcessingWithTheDefaultsWritesHeaderAndSevenValues) {

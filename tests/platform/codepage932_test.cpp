@@ -26,11 +26,13 @@ TEST(CodePage932, JapaneseTextTakesTwoBytesACharacter) {
     EXPECT_EQ(Utf8ToCp932("ｱ"), "\xB1") << "half-width katakana is one byte";
 }
 
-TEST(CodePage932, ValidBytesRoundTripExactly) {
+TEST(CodePage932, ValidBytesRoundTripExactlyButForCharactersEncodedTwice) {
     const std::string bytes =
         "0.8\x81\x60"
         "630Hz \x83\x81\x83\x82\xB1";
     EXPECT_EQ(Utf8ToCp932(Cp932ToUtf8(bytes)), bytes);
+    EXPECT_EQ(Utf8ToCp932(Cp932ToUtf8("\xED\x40\xFA\x5C")), "\xFA\x5C\xFA\x5C");
+    EXPECT_EQ(Utf8ToCp932(Cp932ToUtf8("\xFA\x4A")), "\x87\x54");
 }
 
 TEST(CodePage932, WhatCannotBeConvertedBecomesAMarkAndNothingIsLost) {
