@@ -5,7 +5,7 @@
 # the stand-ins export the drivers' functions under their undecorated names.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-EXTRA_PACKAGES="g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 googletest" \
+EXTRA_PACKAGES="g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 googletest librsvg2-bin icoutils" \
   scripts/install-deps.sh
 
 cmake --preset windows-x64 >/dev/null
