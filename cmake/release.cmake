@@ -84,7 +84,7 @@ else()
   # xdg-user-dir finds the documents folder; the window's Japanese needs a Japanese font.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-user-dirs, fonts-ipafont-gothic | fonts-noto-cjk")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "Moves a TQ58 analyzer's data to the PC over GPIB\n One window reads the analyzer's present values, downloads its mass memory and\n its statistics into CSV files and erases its mass memory. One program per GPIB\n board; each loads its board maker's driver library at run time.")
+      "Moves a TQ58 analyzer's data to the PC over GPIB\nOne window reads the analyzer's present values, downloads its mass memory and its statistics into CSV files and erases its mass memory. One program per GPIB board, each on the menu; each loads its board maker's driver library at run time.")
 endif()
 
 include(CPack)
