@@ -8,7 +8,9 @@ set(CPACK_PACKAGE_NAME tq58pc)
 set(CPACK_PACKAGE_VENDOR "TQ58 PC")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Moves a TQ58 analyzer's data to the PC over GPIB")
-set(CPACK_PACKAGE_CONTACT "TQ58 PC team <tq58pc@localhost>")
+# The package's maintainer; example.com stands until the team has an address of its own.
+set(TQ58_MAINTAINER "TQ58 PC team <tq58pc@example.com>" CACHE STRING "Maintainer of the package")
+set(CPACK_PACKAGE_CONTACT "${TQ58_MAINTAINER}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_IGNORE_FILES "/build/;/\\\\.git")
 set(tq58_guide_files ${TQ58_GUIDE_HTML} ${TQ58_GUIDE_IMAGES})
@@ -84,7 +86,7 @@ else()
   # xdg-user-dir finds the documents folder; the window's Japanese needs a Japanese font.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-user-dirs, fonts-ipafont-gothic | fonts-noto-cjk")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "Moves a TQ58 analyzer's data to the PC over GPIB\nOne window reads the analyzer's present values, downloads its mass memory and its statistics into CSV files and erases its mass memory. One program per GPIB board, each on the menu; each loads its board maker's driver library at run time.")
+      "One window reads the analyzer's present values, downloads its mass memory and\nits statistics into CSV files and erases its mass memory. One program per GPIB\nboard, each on the menu, loads its board maker's driver library at run time.")
 endif()
 
 include(CPack)
