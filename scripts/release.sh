@@ -18,7 +18,7 @@ fail() { echo "release check failed: $*" >&2; exit 1; }
 for arch in x86 x64; do
   cmake --preset "windows-$arch" >/dev/null
   programs=build/windows-$arch/release-programs.txt
-  if [ ! -s "$programs" ]; then
+  if ! grep -q . "$programs"; then
     echo "windows-$arch: no program has a driver for this architecture, so no zip is made"
     continue
   fi
@@ -26,7 +26,7 @@ for arch in x86 x64; do
   cpack --preset "windows-$arch" >/dev/null
   zip=$release/tq58pc-$version-windows-$arch.zip
   top=tq58pc-$version-windows-$arch
-  expected=$( (sed "s|^|$top/|; s|\$|.exe|" "$programs"
+  expected=$( (grep . "$programs" | sed "s|^|$top/|; s|\$|.exe|"
                printf '%s\n' "$top/README.txt" "$top/guide-ja.html" "$top/screenshot-win32.png" \
                              "$top/screenshot-qt.png") | sort)
   listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
@@ -49,7 +49,7 @@ while read -r program; do
   grep -qx "./usr/bin/$program" <<<"$contents" || fail "$program is not in /usr/bin"
   grep -qx "./usr/share/applications/$program.desktop" <<<"$contents" \
     || fail "$program has no menu entry"
-done <build/default/release-programs.txt
+done < <(grep . build/default/release-programs.txt)
 [ "$(grep -c '^./usr/bin/.' <<<"$contents")" = "$(grep -c . build/default/release-programs.txt)" ] \
   || fail "/usr/bin holds other files than the programs"
 
