@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 program=tq58pc-rex5052-nt
 
 scripts/windows-screenshot.sh "$program"
-cp "build/windows-x64/$program-win32.png" docs/screenshot-win32.png
+# Only the window: the black of the empty virtual screen around it is cut away.
+convert "build/windows-x64/$program-win32.png" -trim +repage docs/screenshot-win32.png
 
 scripts/install-deps.sh
 cmake --preset default >/dev/null

@@ -83,6 +83,11 @@ kill -0 "$started" 2>/dev/null || fail "the installed tq58pc-rex5052-nt did not 
 kill "$started"; wait "$started" 2>/dev/null || true
 echo "installed tq58pc-rex5052-nt: still running after 2 s"
 
+# The installed guide opens with its Japanese title and the two screenshots, rendered off screen.
+XDG_RUNTIME_DIR=$check_work build/default/docs/tq58_guide_picture \
+  /usr/share/doc/tq58pc/guide-ja.html "$release/guide-ja.png" || fail "the installed guide"
+echo "installed guide: Japanese title and both screenshots first; picture: build/release/guide-ja.png"
+
 # A download by a test user from a folder it cannot write. The programs take no command line, so
 # the drive program (the same window, backend and choice of folder, which clicks the download
 # button) is copied into a root-owned folder, with the simulated driver in a folder of its own.
