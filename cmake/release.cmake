@@ -27,7 +27,10 @@ if(WIN32)
   list(JOIN tq58_release_programs "\n" tq58_lines)
   file(WRITE ${CMAKE_BINARY_DIR}/release-programs.txt "${tq58_lines}")
   if(NOT tq58_release_programs)
-    message(STATUS "No program of this build has a 64-bit driver: no ${tq58_zip_arch} zip")
+    # No empty zip: cpack stops with this reason instead.
+    set(tq58_reason "No program of this build has a 64-bit driver: no ${tq58_zip_arch} zip is made")
+    message(STATUS "${tq58_reason}")
+    file(WRITE ${CMAKE_BINARY_DIR}/CPackConfig.cmake "message(FATAL_ERROR \"${tq58_reason}\")\n")
     return()
   endif()
 
