@@ -57,6 +57,9 @@ else()
   get_property(tq58_release_programs GLOBAL PROPERTY TQ58_PROGRAMS)
   list(JOIN tq58_release_programs "\n" tq58_lines)
   file(WRITE ${CMAKE_BINARY_DIR}/release-programs.txt "${tq58_lines}")
+  if(NOT tq58_release_programs)
+    return()  # a build without the window, such as the fuzzers'
+  endif()
 
   install(TARGETS ${tq58_release_programs} RUNTIME DESTINATION bin)
   foreach(program IN LISTS tq58_release_programs)
