@@ -70,13 +70,23 @@ else()
     configure_file(${PROJECT_SOURCE_DIR}/packaging/program.desktop.in
                    ${CMAKE_BINARY_DIR}/desktop/${program}.desktop @ONLY)
     install(FILES ${CMAKE_BINARY_DIR}/desktop/${program}.desktop DESTINATION share/applications)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/program.1.in ${CMAKE_BINARY_DIR}/man/${program}.1
+                   @ONLY)
+    list(APPEND tq58_man_pages ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
   endforeach()
+  # Debian wants the manual pages and the changelog compressed with maximum compression and no
+  # time stamp.
+  find_program(TQ58_GZIP gzip REQUIRED)
+  foreach(page IN LISTS tq58_man_pages)
+    string(REGEX REPLACE "\\.gz$" "" source ${page})
+    add_custom_command(OUTPUT ${page} COMMAND ${TQ58_GZIP} -9nkf ${source} DEPENDS ${source})
+  endforeach()
+  add_custom_target(tq58_man_pages ALL DEPENDS ${tq58_man_pages})
+  install(FILES ${tq58_man_pages} DESTINATION share/man/man1)
   install(FILES ${PROJECT_SOURCE_DIR}/app/tq58pc.svg
           DESTINATION share/icons/hicolor/scalable/apps)
   install(FILES ${tq58_guide_files} ${PROJECT_SOURCE_DIR}/packaging/copyright
           DESTINATION share/doc/tq58pc)
-  # Debian wants the changelog compressed with maximum compression and no time stamp.
-  find_program(TQ58_GZIP gzip REQUIRED)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
     COMMAND ${TQ58_GZIP} -9nc ${PROJECT_SOURCE_DIR}/packaging/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
     DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog)
