@@ -25,6 +25,10 @@ FileError::FileError(const std::filesystem::path& path, const std::string& what)
 
 CsvFile::CsvFile(std::filesystem::path path, bool flushEveryLine)
     : path_(std::move(path)), flushEveryLine_(flushEveryLine) {
+    // The folder may not exist yet: a first download into the documents folder creates it. A
+    // folder that cannot be made shows as the file that cannot be created.
+    std::error_code ignored;
+    std::filesystem::create_directories(path_.parent_path(), ignored);
     errno = 0;
 #ifdef _WIN32
     file_ = _wfopen(path_.c_str(), L"wb");

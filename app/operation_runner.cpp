@@ -5,6 +5,7 @@
 #include "app/numeric_value.h"
 #include "app/operation_context.h"
 #include "app/operations.h"
+#include "app/outcome.h"
 #include "platform/driver_library.h"
 
 namespace app {
@@ -82,12 +83,12 @@ std::string SettingsRefusal(OperationKind kind, const Window& window) {
 void OperationRunner::Run(OperationKind kind) {
     const std::string name = OperationName(kind);
     if (running_) {
-        window_.ShowStatus("実行中の操作が終わるまで「" + name + "」は実行できません。");
+        window_.ShowStatus(BusyText(name));
         return;
     }
     if (const std::string refusal = SettingsRefusal(kind, window_); !refusal.empty()) {
         notifier_.Tell(refusal + "\n「" + name + "」は実行しませんでした。");
-        window_.ShowStatus(name + ": 中止（設定が範囲外）");
+        window_.ShowStatus(StatusText(name, kStatusRefused));
         return;
     }
 
@@ -100,7 +101,7 @@ void OperationRunner::Run(OperationKind kind) {
     } runningReset{running_};
 
     window_.ShowProgress(0, 0);
-    window_.ShowStatus(name + ": 実行中…");
+    window_.ShowStatus(StatusText(name, kStatusRunning));
     OperationContext operation(window_);
     // A driver function that cannot be bound raises here again; the operation is stopping
     // already, and its stop is what the user is told.
@@ -129,7 +130,10 @@ void OperationRunner::Run(OperationKind kind) {
                 RunMassMemoryErase(operation);
                 break;
         }
-        window_.ShowStatus(operation.tally().Summary(name));
+        const bool download = kind == OperationKind::MassMemoryDownload ||
+                              kind == OperationKind::SecondaryProcessingDownload;
+        window_.ShowStatus(operation.tally().Summary(name) +
+                           (download ? SavedInText(outputFolder_) : std::string()));
     } catch (const OperationStopped& stop) {
         closeSession();
         Stop(name, stop.what(), !stop.byClose());
@@ -151,7 +155,7 @@ void OperationRunner::Run(OperationKind kind) {
 }
 
 void OperationRunner::Stop(const std::string& name, const std::string& message, bool tellUser) {
-    window_.ShowStatus(name + ": 中止");
+    window_.ShowStatus(StatusText(name, kStatusStopped));
     if (tellUser) notifier_.Tell(message + "\n「" + name + "」を中止しました。");
 }
 

@@ -2,12 +2,39 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace app {
 
+// The one table of what the status line says: each session error code's short Japanese text,
+// and the words around an operation's name. The guide explains every one of them.
+struct CodeText {
+    std::int32_t code;
+    std::string_view text;
+};
+std::span<const CodeText> SessionCodeTexts();
+inline constexpr std::string_view kUnknownCodeText = "不明なエラー";
+
+inline constexpr std::string_view kStatusRunning = "実行中…";
+inline constexpr std::string_view kStatusDone = "完了";
+inline constexpr std::string_view kStatusFailed = "失敗";
+inline constexpr std::string_view kStatusStopped = "中止";
+inline constexpr std::string_view kStatusRefused = "中止（設定が範囲外）";
+inline constexpr std::string_view kStatusSavedIn = "保存先";
+std::span<const std::string_view> StatusWords();
+
 // A short Japanese text for a session error code; the one place codes become words.
 std::string SessionCodeText(std::int32_t code);
+
+// "<operation>: <word>", as the status line shows it.
+std::string StatusText(std::string_view operationName, std::string_view word);
+// The refusal of a second operation while one is running.
+std::string BusyText(std::string_view operationName);
+// What follows a download's outcome: the folder its file went to.
+std::string SavedInText(const std::filesystem::path& folder);
 
 // Counts the failed session calls of one operation as they happen: a successful close clears
 // the session's own codes, so they cannot be read afterwards.

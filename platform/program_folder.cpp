@@ -4,6 +4,11 @@
 #include <windows.h>
 
 #include <vector>
+#else
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #endif
 
 namespace platform {
@@ -21,6 +26,48 @@ std::filesystem::path ProgramFolder() {
     }
 #else
     return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+#endif
+}
+
+std::filesystem::path ChooseOutputFolder(const std::filesystem::path& programFolder,
+                                         bool programFolderWritable, std::string documents,
+                                         const std::string& home) {
+    if (programFolderWritable) return programFolder;
+    while (!documents.empty() && (documents.back() == '\n' || documents.back() == '\r')) {
+        documents.pop_back();
+    }
+    // xdg-user-dir prints the home folder itself when no documents folder is configured.
+    if (!documents.empty() && documents.front() == '/') {
+        return std::filesystem::path(documents) / "TQ58";
+    }
+    if (!home.empty() && home.front() == '/') return std::filesystem::path(home) / "TQ58";
+    // Nowhere better: the write is refused with a message that names the file.
+    return programFolder;
+}
+
+#ifndef _WIN32
+namespace {
+
+std::string DocumentsFolder() {
+    FILE* pipe = popen("xdg-user-dir DOCUMENTS 2>/dev/null", "r");
+    if (pipe == nullptr) return {};
+    std::string text;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
+    return pclose(pipe) == 0 ? text : std::string();
+}
+
+}  // namespace
+#endif
+
+std::filesystem::path OutputFolder() {
+    const std::filesystem::path programFolder = ProgramFolder();
+#ifdef _WIN32
+    return programFolder;
+#else
+    if (access(programFolder.c_str(), W_OK) == 0) return programFolder;
+    const char* home = std::getenv("HOME");
+    return ChooseOutputFolder(programFolder, false, DocumentsFolder(), home ? home : "");
 #endif
 }
 

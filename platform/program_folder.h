@@ -1,10 +1,23 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace platform {
 
-// The folder that holds the running program, where the downloads write their files.
+// The folder that holds the running program.
 std::filesystem::path ProgramFolder();
+
+// The folder the downloads write their files into. On Windows the program's folder: a program
+// copied where its user may not write is refused with a message that names the file. On Linux
+// the program's folder when its user may write there (a program run from its build tree),
+// otherwise TQ58 in the user's documents folder (an installed program in /usr/bin).
+std::filesystem::path OutputFolder();
+
+// OutputFolder's choice on Linux, apart from the system it asks. documents: what
+// `xdg-user-dir DOCUMENTS` printed, empty when it could not be run; home: $HOME, maybe empty.
+std::filesystem::path ChooseOutputFolder(const std::filesystem::path& programFolder,
+                                         bool programFolderWritable, std::string documents,
+                                         const std::string& home);
 
 }  // namespace platform

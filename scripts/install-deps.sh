@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev xvfb xauth fonts-ipafont-gothic ${EXTRA_PACKAGES:-})
+          qt6-base-dev xvfb xauth fonts-ipafont-gothic cmark-gfm ${EXTRA_PACKAGES:-})
 
 missing=()
 for package in "${packages[@]}"; do

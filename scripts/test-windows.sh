@@ -6,7 +6,7 @@
 # Windows the programs start on, and the stand-ins' undecorated exports.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-EXTRA_PACKAGES="g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 wine wine64 googletest" \
+EXTRA_PACKAGES="g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 wine wine64 googletest librsvg2-bin icoutils" \
   scripts/install-deps.sh
 
 started=$SECONDS

@@ -1,7 +1,8 @@
 // Drives a program's window off screen through a mass memory download against whatever driver
 // library the search path offers (the run script offers the simulated bench), then prints the
-// file's path and first lines and saves a screenshot of the window. Built for the run script
-// only; the programs themselves take no command line.
+// file's path and first lines and saves a screenshot of the window beside the file. The window
+// picks its folder as the program does, so the release check runs this from a folder its user
+// cannot write. Built for the scripts only; the programs themselves take no command line.
 #include <QApplication>
 #include <QPixmap>
 #include <QPushButton>
@@ -28,9 +29,9 @@ class PrintingNotifier : public app::Notifier {
 int main(int argc, char** argv) {
     ProgramArguments arguments(argc, argv);
     QApplication application(arguments.count(), arguments.values());
-    const std::filesystem::path folder = platform::ProgramFolder();
+    const std::filesystem::path folder = platform::OutputFolder();
     PrintingNotifier notifier;
-    Form1 form(&notifier, folder);
+    Form1 form(&notifier);
     form.show();
     QApplication::processEvents();
 

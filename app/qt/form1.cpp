@@ -45,7 +45,7 @@ Form1::Form1(app::Notifier* notifier, std::filesystem::path outputFolder, QWidge
     : QWidget(parent),
       ownNotifier_(notifier ? nullptr : std::make_unique<MessageBoxNotifier>(this)),
       runner_(*this, notifier ? *notifier : *ownNotifier_,
-              outputFolder.empty() ? platform::ProgramFolder() : std::move(outputFolder)) {
+              outputFolder.empty() ? platform::OutputFolder() : std::move(outputFolder)) {
     setObjectName("Form1");
     setWindowTitle(ToQString(app::kWindowCaption));
     const int clientWidth = Pixels(app::kClientWidthTwips);

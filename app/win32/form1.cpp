@@ -75,7 +75,7 @@ app::OperationKind KindOf(std::string_view button) {
 Form1::Form1(app::Notifier* notifier, std::filesystem::path outputFolder)
     : ownNotifier_(notifier ? nullptr : std::make_unique<MessageBoxNotifier>(&window_)),
       runner_(*this, notifier ? *notifier : *ownNotifier_,
-              outputFolder.empty() ? platform::ProgramFolder() : std::move(outputFolder)) {}
+              outputFolder.empty() ? platform::OutputFolder() : std::move(outputFolder)) {}
 
 Form1::~Form1() {
     lb::RestoreDefaultWaitSeams();

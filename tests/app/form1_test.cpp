@@ -217,7 +217,8 @@ class Form1Test : public QObject {
         for (const auto& call : standIn.Calls("gp_tfrout")) {
             QVERIFY2(call.find("[43 4C 52") == std::string::npos, "CLR0 must not be sent");
         }
-        QCOMPARE(Status(), QString::fromUtf8("マスメモリデータ取込: 完了"));
+        QCOMPARE(Status(), QString::fromUtf8(
+                               ("マスメモリデータ取込: 完了　保存先: " + folder.string()).c_str()));
     }
 
     void closingDuringADownloadStopsItKeepsTheLinesAndClosesTheSession() {
@@ -252,9 +253,10 @@ class Form1Test : public QObject {
         QVERIFY(standIn.Log().empty());
         QVERIFY(!fs::exists(folder / app::kMassMemoryFileName));
 
-        // A folder that cannot take the file.
+        // A folder that cannot take the file: a file stands where it would be made.
         Edit("ad2")->setText("1");
         fs::remove_all(folder);
+        std::ofstream(folder) << "x";
         QTest::mouseClick(Button("run1"), Qt::LeftButton);
         QCOMPARE(notifier.messages.size(), size_t{5});
         QVERIFY(notifier.messages[4].find("TQ58メモリーデータ.csv") != std::string::npos);

@@ -164,7 +164,7 @@ TEST_F(Downloads, MassMemoryWithTheDefaultsWritesOneLinePerRecordAndPacesEveryCo
     EXPECT_EQ(window.progress.back(), (std::pair{0, 0})) << "the bar is hidden at the end";
     EXPECT_EQ(window.progress[window.progress.size() - 2], (std::pair{100, 100}));
     EXPECT_TRUE(SessionClosedLast());
-    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了");
+    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了　保存先: " + folder.string());
 }
 
 TEST_F(Downloads, MassMemoryPausesBeforeEachCommandOfARecord) {
@@ -422,7 +422,7 @@ TEST_F(Downloads, ASecondClickDuringAnOperationIsRefused) {
     const auto sent = script.Sent();
     for (const auto& command : sent) EXPECT_EQ(command.rfind("CLR0", 0), std::string::npos);
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "DLM0"), 1);
-    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了");
+    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了　保存先: " + folder.string());
     EXPECT_TRUE(notifier.messages.empty());
 }
 
@@ -544,7 +544,9 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(Operations, AFileThatCannotBeCreatedIsNamedAndNoSessionIsOpened) {
-    app::OperationRunner intoMissingFolder(window, notifier, folder / "no" / "such" / "folder");
+    // A folder that cannot be made: a file stands where it would go.
+    std::ofstream(folder / "not-a-folder") << "x";
+    app::OperationRunner intoMissingFolder(window, notifier, folder / "not-a-folder" / "sub");
     intoMissingFolder.Run(OperationKind::MassMemoryDownload);
     intoMissingFolder.Run(OperationKind::SecondaryProcessingDownload);
     ASSERT_EQ(notifier.messages.size(), 2u);

@@ -79,7 +79,10 @@ TEST_P(FaultMatrix, TheOperationRunsToItsEndAndClosesTheSession) {
     // never makes the failing call completes cleanly.
     const bool called = static_cast<int>(standIn.Calls(cell.function).size()) >= cell.nth;
     if (cell.sessionCode == 0 || !called) {
-        EXPECT_EQ(window.status, name + ": 完了");
+        const bool download = kind == app::OperationKind::MassMemoryDownload ||
+                              kind == app::OperationKind::SecondaryProcessingDownload;
+        EXPECT_EQ(window.status,
+                  name + ": 完了" + (download ? "　保存先: " + folder.string() : std::string()));
     } else {
         EXPECT_EQ(window.status.rfind(name + ": 失敗 ", 0), 0u) << window.status;
         EXPECT_NE(window.status.find("最初: " + std::to_string(cell.sessionCode)),

@@ -75,7 +75,7 @@ TEST(Soak, EveryAddressFromOneTo32767IsDownloadedInOrderWithinTheMemoryOfAShortD
     runner.Run(app::OperationKind::MassMemoryDownload);
     const long afterLong = PeakResidentKilobytes();
     ASSERT_EQ(window.shown, kLast);
-    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了");
+    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了　保存先: " + folder.string());
 
     std::ifstream file(folder / app::kMassMemoryFileName, std::ios::binary);
     std::string line;

@@ -123,7 +123,9 @@ TEST_F(Win32Form1, ASecondClickWhileAnOperationRunsIsRefused) {
     for (const auto& call : standIn.Calls("gp_tfrout")) {
         EXPECT_EQ(call.find("[43 4C 52"), std::string::npos) << "CLR0 must not be sent";
     }
-    EXPECT_EQ(TextOf(C("status")), "マスメモリデータ取込: 完了");
+    const auto shownFolder = folder.u8string();
+    EXPECT_EQ(TextOf(C("status")), "マスメモリデータ取込: 完了　保存先: " +
+                                       std::string(shownFolder.begin(), shownFolder.end()));
 }
 
 TEST_F(Win32Form1, ClosingDuringADownloadStopsItKeepsTheLinesAndClosesTheSession) {

@@ -1,0 +1,39 @@
+# What the user is told about each program, in the version resource, the menu entry and the
+# release's table of programs: the board in Japanese and English and the driver library's file.
+# A program registered without a line here gets a generic description.
+function(tq58_describe_program name driver board_ja board_en)
+  set_property(GLOBAL PROPERTY TQ58_BOARD_${name}_DRIVER "${driver}")
+  set_property(GLOBAL PROPERTY TQ58_BOARD_${name}_JA "${board_ja}")
+  set_property(GLOBAL PROPERTY TQ58_BOARD_${name}_EN "${board_en}")
+endfunction()
+
+# tq58_program_description(NAME): sets tq58_driver, tq58_board_ja and tq58_board_en.
+function(tq58_program_description name)
+  get_property(driver GLOBAL PROPERTY TQ58_BOARD_${name}_DRIVER)
+  get_property(board_ja GLOBAL PROPERTY TQ58_BOARD_${name}_JA)
+  get_property(board_en GLOBAL PROPERTY TQ58_BOARD_${name}_EN)
+  if(NOT board_en)
+    set(driver "-")
+    set(board_ja "GPIB ボード")
+    set(board_en "GPIB board")
+  endif()
+  set(tq58_driver "${driver}" PARENT_SCOPE)
+  set(tq58_board_ja "${board_ja}" PARENT_SCOPE)
+  set(tq58_board_en "${board_en}" PARENT_SCOPE)
+endfunction()
+
+tq58_describe_program(tq58pc-rex5052-nt gplib2K.dll
+  "ラトックシステム REX-5052、Windows 2000/XP 用ドライバ"
+  "Ratoc Systems REX-5052, Windows 2000/XP driver")
+tq58_describe_program(tq58pc-rex5052-9x gplib32.dll
+  "ラトックシステム REX-5052、Windows 95/98/Me 用ドライバ"
+  "Ratoc Systems REX-5052, Windows 9x driver")
+tq58_describe_program(tq58pc-contec apigpib1.dll "コンテック GP-IB ボード" "Contec GPIB board")
+tq58_describe_program(tq58pc-interface GPC4304.DLL
+  "インタフェース GP-IB ボード" "Interface Corporation GPIB board")
+tq58_describe_program(tq58pc-axp-gp02 axpgp02.dll
+  "アドテック システム サイエンス AXP-GP02" "Adtek System Science AXP-GP02")
+tq58_describe_program(tq58pc-apci-g01 Apci01.dll
+  "アドテック システム サイエンス aPCI-G01" "Adtek System Science aPCI-G01")
+tq58_describe_program(tq58pc-yamato Gpdllpci.dll
+  "ヤマト電子 GP-IB ボード" "Yamato Electronics GPIB board")

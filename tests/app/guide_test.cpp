@@ -1,0 +1,42 @@
+// The guide explains every text the status line can show: each session code with its number and
+// text, and each word around an operation's name, read from the table the programs use.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/operation_runner.h"
+#include "app/outcome.h"
+
+namespace {
+
+std::string Guide() {
+    std::ifstream file(TQ58_GUIDE_PATH, std::ios::binary);
+    EXPECT_TRUE(file.is_open()) << TQ58_GUIDE_PATH;
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+TEST(Guide, ExplainsEveryOutcomeText) {
+    const std::string guide = Guide();
+    for (const auto& [code, text] : app::SessionCodeTexts()) {
+        EXPECT_NE(guide.find(std::string(text)), std::string::npos) << text;
+        EXPECT_NE(guide.find(std::to_string(code)), std::string::npos) << code;
+    }
+    EXPECT_NE(guide.find(std::string(app::kUnknownCodeText)), std::string::npos);
+    for (const auto word : app::StatusWords()) {
+        EXPECT_NE(guide.find(std::string(word)), std::string::npos) << word;
+    }
+    for (const auto kind :
+         {app::OperationKind::InstantaneousReadout, app::OperationKind::MassMemoryDownload,
+          app::OperationKind::SecondaryProcessingDownload, app::OperationKind::MassMemoryErase}) {
+        const std::string name = app::OperationName(kind);
+        EXPECT_NE(guide.find(name), std::string::npos) << name;
+        EXPECT_NE(guide.find(app::StatusText(name, app::kStatusDone)), std::string::npos) << name;
+    }
+    EXPECT_NE(guide.find(app::BusyText(app::OperationName(app::OperationKind::MassMemoryErase))),
+              std::string::npos);
+}
+
+}  // namespace
