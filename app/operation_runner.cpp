@@ -5,6 +5,7 @@
 #include "app/numeric_value.h"
 #include "app/operation_context.h"
 #include "app/operations.h"
+#include "app/outcome.h"
 #include "platform/driver_library.h"
 
 namespace app {
@@ -125,9 +126,9 @@ void OperationRunner::Run(OperationKind kind) {
     } catch (const platform::BindingError& error) {
         closeSession();
         Stop(name,
-             "ドライバ「" + error.library() + "」の関数「" + error.function() +
-                 "」を使えません。ボードのドライバがインストールされているか確認してください。\n" +
-                 error.what(),
+             "ドライバ「" + error.library() + "」の関数「" + error.function() + "」を使えません。" +
+                 DriverSourceText(error.library()) +
+                 "がインストールされているか確認してください。\n" + error.what(),
              true);
     } catch (const FileError& error) {
         closeSession();

@@ -9,6 +9,10 @@ namespace app {
 // A short Japanese text for a session error code; the one place codes become words.
 std::string SessionCodeText(std::int32_t code);
 
+// Where the user gets a driver library that cannot be loaded, in words: the software that
+// installs it.
+std::string DriverSourceText(const std::string& library);
+
 // Counts the failed session calls of one operation as they happen: a successful close clears
 // the session's own codes, so they cannot be read afterwards.
 class Tally {

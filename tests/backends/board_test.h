@@ -48,15 +48,15 @@ class BoardTest : public ::testing::Test {
         standIn.FailCall(function, static_cast<int>(standIn.Calls(function).size()) + 1, code);
     }
 
-    // The session as a successful open leaves it.
-    void ExpectOpenedWith(std::int32_t bufferSize) {
+    // The session as a successful open leaves it, with the driver's status of success.
+    void ExpectOpenedWith(std::int32_t bufferSize, std::int32_t status = 0) {
         EXPECT_TRUE(s.cardOpen);
         EXPECT_EQ(s.activeAddress, 0);
         EXPECT_EQ(s.delimiter, 0);
         EXPECT_EQ(s.timeoutSetting, 5);
         EXPECT_EQ(s.recvBufferSize, bufferSize);
         EXPECT_FALSE(s.boardTimeout);
-        EXPECT_EQ(s.boardStatus, 0);
+        EXPECT_EQ(s.boardStatus, status);
     }
 
     // The session as every close leaves it, whatever the driver said.
