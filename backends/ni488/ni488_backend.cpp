@@ -114,10 +114,7 @@ Int TimeoutCode(std::int16_t seconds) {
 }  // namespace
 
 bool BoardOpen(std::int32_t bufferSize) {
-    S().delimiter = 0;
-    S().timeoutSetting = 5;
-    S().activeAddress = 0;
-    S().recvBufferSize = 65536;
+    lb::ResetClosedSession();  // closed until the board is ready
     auto& driver = Driver();
 
     // The time-out first, so that even the interface clear cannot hang for the default.

@@ -143,11 +143,8 @@ bool Instrument() {
 }  // namespace
 
 bool BoardOpen(std::int32_t bufferSize) {
-    S().delimiter = 0;
-    S().timeoutSetting = 5;
-    S().activeAddress = 0;
-    S().recvBufferSize = 65536;
-    CloseSessions(false);  // what an earlier open left open
+    lb::ResetClosedSession();  // closed until the board is ready
+    CloseSessions(false);      // what an earlier open left open
     const bool ready = OpenInterface();
     S().cardOpen = ready;
     if (ready) S().recvBufferSize = bufferSize;
