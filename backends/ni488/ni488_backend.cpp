@@ -55,10 +55,10 @@ struct Ni488Driver {
     // The address lists end with NOADDR.
     DriverFunction<void(Int, const Address*)> EnableRemote{library, "EnableRemote"};
     DriverFunction<void(Int, const Address*)> EnableLocal{library, "EnableLocal"};
-    // board, address, data, count, end-of-transfer mode
-    DriverFunction<void(Int, Address, const std::uint8_t*, ByteCount, Int)> Send{library, "Send"};
+    // board, address, data, count, end-of-transfer mode; the data as the interface types it
+    DriverFunction<void(Int, Address, const void*, ByteCount, Int)> Send{library, "Send"};
     // board, address, buffer, capacity, termination
-    DriverFunction<void(Int, Address, std::uint8_t*, ByteCount, Int)> Receive{library, "Receive"};
+    DriverFunction<void(Int, Address, void*, ByteCount, Int)> Receive{library, "Receive"};
     DriverFunction<Int()> ThreadIbsta{library, "ThreadIbsta"};
     DriverFunction<Int()> ThreadIberr{library, "ThreadIberr"};
     DriverFunction<CountResult()> ThreadIbcntl{library, "ThreadIbcntl"};
