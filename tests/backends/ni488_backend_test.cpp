@@ -86,10 +86,13 @@ TEST_F(Ni488Backend, CloseUnassertsRemoteEnableAndResetsTheBoardWhateverFails) {
     EXPECT_FALSE(s.boardTimeout);
 
     for (const char* step : {"EnableLocal", "ibonl"}) {
-        FailNext(step, kEabo);
-        EXPECT_FALSE(lbDef::BoardClose()) << step;
-        EXPECT_TRUE(s.boardTimeout) << step;
-        ExpectClosed();
+        for (std::int32_t iberr : {kEarg, kEabo}) {
+            FailNext(step, iberr);
+            EXPECT_FALSE(lbDef::BoardClose()) << step;
+            EXPECT_EQ(s.boardTimeout, iberr == kEabo) << step;
+            EXPECT_EQ(s.boardStatus >> 16, iberr) << step;
+            ExpectClosed();
+        }
     }
 }
 

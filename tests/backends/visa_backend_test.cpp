@@ -140,16 +140,18 @@ TEST_F(VisaBackend, TmoIsATimeoutOnBothTransfersAndOtherErrorsAreNot) {
 
 TEST_F(VisaBackend, CloseGoesOnClosingWhenACallFailsAndKeepsTheFirstFailure) {
     for (const char* step : {"viGpibControlREN", "viClose"}) {
-        Open();
-        lbDef::BoardSend(kTmcQuery);
-        standIn.FailCall(step, static_cast<int>(standIn.Calls(step).size()) + 1, kTimeout);
-        EXPECT_FALSE(lbDef::BoardClose()) << step;
-        EXPECT_TRUE(s.boardTimeout) << step;
-        EXPECT_EQ(s.boardStatus, kTimeout) << step;
-        ExpectClosed();
-        EXPECT_EQ(standIn.Calls("viClose").size(), 3u) << step << ": every session closed";
-        EXPECT_TRUE(lbDef::BoardClose()) << "nothing left to close";
-        standIn.Reset();
+        for (std::int32_t code : {kSystemError, kTimeout}) {
+            Open();
+            lbDef::BoardSend(kTmcQuery);
+            standIn.FailCall(step, static_cast<int>(standIn.Calls(step).size()) + 1, code);
+            EXPECT_FALSE(lbDef::BoardClose()) << step;
+            EXPECT_EQ(s.boardTimeout, code == kTimeout) << step;
+            EXPECT_EQ(s.boardStatus, code) << step;
+            ExpectClosed();
+            EXPECT_EQ(standIn.Calls("viClose").size(), 3u) << step << ": every session closed";
+            EXPECT_TRUE(lbDef::BoardClose()) << "nothing left to close";
+            standIn.Reset();
+        }
     }
 }
 
