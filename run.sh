@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and starts a program against the simulated analyzer.
 #   ./run.sh [PROGRAM]     PROGRAM: tq58pc-rex5052-nt (default), tq58pc-rex5052-9x,
 #                          tq58pc-contec, tq58pc-interface, tq58pc-axp-gp02,
-#                          tq58pc-apci-g01, tq58pc-yamato
+#                          tq58pc-apci-g01, tq58pc-yamato, tq58pc-ni488, tq58pc-visa
 # With a display the window opens. Without one, the window is driven off screen through a mass
 # memory download; the file's path and first lines are printed and a screenshot is saved.
 set -euo pipefail

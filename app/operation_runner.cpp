@@ -140,9 +140,9 @@ void OperationRunner::Run(OperationKind kind) {
     } catch (const platform::BindingError& error) {
         closeSession();
         Stop(name,
-             "ドライバ「" + error.library() + "」の関数「" + error.function() +
-                 "」を使えません。ボードのドライバがインストールされているか確認してください。\n" +
-                 error.what(),
+             "ドライバ「" + error.library() + "」の関数「" + error.function() + "」を使えません。" +
+                 DriverSourceText(error.library()) +
+                 "がインストールされているか確認してください。\n" + error.what(),
              true);
     } catch (const FileError& error) {
         closeSession();

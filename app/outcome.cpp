@@ -52,6 +52,17 @@ std::string SavedInText(const std::filesystem::path& folder) {
     return "　" + std::string(kStatusSavedIn) + ": " + std::string(text.begin(), text.end());
 }
 
+std::string DriverSourceText(const std::string& library) {
+    if (library == "libgpib.so.0") return "linux-gpib";
+    if (library == "gpib-32.dll" || library == "ni4882.dll") {
+        return "NI-488.2 互換のGPIBドライバ（ボードメーカーのもの）";
+    }
+    if (library == "visa32.dll" || library == "visa64.dll" || library == "libvisa.so") {
+        return "VISAライブラリ（NI-VISA、Keysight IO Libraries など）";
+    }
+    return "ボードのドライバ";
+}
+
 void Tally::Note(std::int32_t lastError) {
     if (lastError == lb::kSuccess) return;
     if (failures_ == 0) firstCode_ = lastError;

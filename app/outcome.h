@@ -35,6 +35,9 @@ std::string StatusText(std::string_view operationName, std::string_view word);
 std::string BusyText(std::string_view operationName);
 // What follows a download's outcome: the folder its file went to.
 std::string SavedInText(const std::filesystem::path& folder);
+// Where the user gets a driver library that cannot be loaded, in words: the software that
+// installs it.
+std::string DriverSourceText(const std::string& library);
 
 // Counts the failed session calls of one operation as they happen: a successful close clears
 // the session's own codes, so they cannot be read afterwards.

@@ -37,3 +37,9 @@ tq58_describe_program(tq58pc-apci-g01 Apci01.dll
   "アドテック システム サイエンス aPCI-G01" "Adtek System Science aPCI-G01")
 tq58_describe_program(tq58pc-yamato Gpdllpci.dll
   "ヤマト電子 GP-IB ボード" "Yamato Electronics GPIB board")
+tq58_describe_program(tq58pc-ni488 ${TQ58_NI488_LIBRARY}
+  "NI-488.2 互換ドライバの GP-IB ボード・USB-GPIB 変換器"
+  "GPIB board or USB-GPIB adapter with an NI-488.2 driver")
+tq58_describe_program(tq58pc-visa ${TQ58_VISA_LIBRARY}
+  "VISA ライブラリで使う GP-IB ボード・USB-GPIB 変換器"
+  "GPIB board or USB-GPIB adapter through a VISA library")

@@ -18,6 +18,9 @@ std::string LibraryFileName(const std::string& name) {
 #ifdef _WIN32
     return name;
 #else
+    // A name that already is a shared object's file name, such as "libgpib.so.0", is used as
+    // given: the loader finds exactly the file its package installs.
+    if (name.rfind("lib", 0) == 0 && name.find(".so") != std::string::npos) return name;
     std::string stem = name;
     if (const auto dot = stem.rfind('.'); dot != std::string::npos) stem.erase(dot);
     return "lib" + stem + ".so";

@@ -24,7 +24,8 @@ class BindingError : public std::runtime_error {
 };
 
 // The file the loader is asked for: on Windows the name as given (the loader adds ".dll" where
-// there is no extension); on POSIX "lib", the name without its extension, and ".so".
+// there is no extension); on POSIX "lib", the name without its extension, and ".so", except
+// that a name starting with "lib" and holding ".so" ("libgpib.so.0") is a file name already.
 std::string LibraryFileName(const std::string& name);
 
 class DriverLibrary {

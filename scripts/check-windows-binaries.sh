@@ -29,6 +29,18 @@ declare -A functions=(
             Apci01GetLastError Apci01SendDataC Apci01RecvDataC"
   [Gpdllpci]="Gpib_Init Gpib_Ifc Gpib_Ren Gpib_Lcl Gpib_Bwrt Gpib_Bred"
 )
+# The standard interfaces' libraries are named by width: gpib-32 and visa32 on i686, ni4882 and
+# visa64 on x86_64.
+ni488="ibconfig ibonl SendIFC EnableRemote EnableLocal Send Receive ThreadIbsta ThreadIberr
+       ThreadIbcntl"
+visa="viOpenDefaultRM viOpen viClose viSetAttribute viGpibSendIFC viGpibControlREN viWrite viRead"
+if $objdump -f "$build"/bin/tq58pc-ni488.exe | grep -q 'x86-64'; then
+  functions[ni4882]=$ni488
+  functions[visa64]=$visa
+else
+  functions[gpib-32]=$ni488
+  functions[visa32]=$visa
+fi
 for library in "${!functions[@]}"; do
   dll="$build/standins/$library.dll"
   [ -f "$dll" ] || { echo "missing $dll" >&2; status=1; continue; }

@@ -11,9 +11,11 @@ cmake --build --preset fuzz
 
 status=0
 artifacts=$(mktemp -d)
-for target in numeric_value reply_path settings analyzer; do
+for target in numeric_value reply_path reply_path_ni488 reply_path_visa settings analyzer; do
   corpus=$(mktemp -d)
-  cp tests/fuzz/corpus/$target/* "$corpus"/
+  seeds=tests/fuzz/corpus/$target
+  [ -d "$seeds" ] || seeds=tests/fuzz/corpus/${target%_*}  # the backends share reply_path's
+  cp "$seeds"/* "$corpus"/
   log=$(mktemp)
   if build/fuzz/tests/fuzz/fuzz_$target -max_total_time="$seconds" -print_final_stats=1 \
        -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1; then

@@ -1,4 +1,4 @@
-// One of the seven programs: the window, over the backend this program was linked with.
+// One of the programs: the window, over the backend this program was linked with.
 #include <QApplication>
 
 #include "app/qt/form1.h"

@@ -1,4 +1,4 @@
-// One of the seven programs for Windows: the window, over the backend this program was linked
+// One of the programs for Windows: the window, over the backend this program was linked
 // with.
 #include <windows.h>
 

@@ -36,13 +36,13 @@ std::optional<long long> Bench::Enter(const std::string& function, const std::st
 }
 
 bool Bench::Deliver(long address, const std::uint8_t* data, long long count) {
-    if (analyzerAddress_ <= 0 || address != analyzerAddress_ || count < 0) return false;
+    if (!Present(address) || count < 0) return false;
     analyzer_.Write(std::string(reinterpret_cast<const char*>(data), static_cast<size_t>(count)));
     return true;
 }
 
 std::optional<std::string> Bench::Fetch(long address) {
-    if (analyzerAddress_ <= 0 || address != analyzerAddress_) return std::nullopt;
+    if (!Present(address)) return std::nullopt;
     return analyzer_.Read();
 }
 

@@ -23,6 +23,8 @@ class Bench {
     // Logs a call of a driver function; returns the code a test scripted for this call, if any.
     std::optional<long long> Enter(const std::string& function, const std::string& arguments);
 
+    // Whether a device is on the bus at that address.
+    bool Present(long address) const { return analyzerAddress_ > 0 && address == analyzerAddress_; }
     // The board's transfers: false when no device listens or talks at that address.
     bool Deliver(long address, const std::uint8_t* data, long long count);
     std::optional<std::string> Fetch(long address);

@@ -31,6 +31,10 @@ TEST(MissingDriver, TheDownloadStopsNamingLibraryAndFunctionAndKeepsItsFile) {
         << notifier.messages[0];
     EXPECT_NE(notifier.messages[0].find("「" TQ58_EXPECTED_FUNCTION "」"), std::string::npos)
         << notifier.messages[0];
+#ifdef TQ58_EXPECTED_SOURCE
+    EXPECT_NE(notifier.messages[0].find(TQ58_EXPECTED_SOURCE), std::string::npos)
+        << "the message says which software installs the library: " << notifier.messages[0];
+#endif
     // The file is closed with what it holds: nothing where the open raised, every line where
     // only the close could not reach the driver.
     std::string bytes;

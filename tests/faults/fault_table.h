@@ -118,4 +118,47 @@ inline std::vector<Cell> YamatoCells() {
     };
 }
 
+// The NI-488.2 stand-in fails a call with ERR and the code as iberr (6, EABO, also sets TIMO);
+// for ThreadIbsta and ThreadIbcntl the code is the value they report.
+inline std::vector<Cell> Ni488Cells() {
+    return {
+        {"ibconfig", 1, 4, Effect::NoExchange, 12010},
+        {"ibconfig", 1, 6, Effect::NoExchange, 13000},
+        {"SendIFC", 1, 4, Effect::NoExchange, 12010},
+        {"EnableRemote", 1, 6, Effect::NoExchange, 13000},
+        {"ThreadIbsta", 1, 0x8000, Effect::NoExchange, 12010},  // ERR, with iberr still 0
+        {"ThreadIbsta", 1, 0xC000, Effect::NoExchange, 13000},  // ERR and TIMO
+        {"Send", 1, 2, Effect::Transfer, 12110},
+        {"Send", 2, 6, Effect::Transfer, 13000},
+        {"Receive", 1, 4, Effect::Transfer, 12110},
+        {"Receive", 2, 6, Effect::Transfer, 13000},
+        {"ThreadIbcntl", 1, -1, Effect::None, 0},
+        {"EnableLocal", 1, 4, Effect::Close, 12020, 12020},
+        {"ibonl", 1, 6, Effect::Close, 13000, 13000},
+    };
+}
+
+// The VISA stand-in returns the code as the call's status.
+inline std::vector<Cell> VisaCells() {
+    constexpr long long kSystemError = -1073807360;  // VI_ERROR_SYSTEM_ERROR
+    constexpr long long kTimeout = -1073807339;      // VI_ERROR_TMO
+    return {
+        {"viOpenDefaultRM", 1, kSystemError, Effect::NoExchange, 12010},
+        {"viOpen", 1, kTimeout, Effect::NoExchange, 13000},  // the interface session
+        {"viSetAttribute", 1, kSystemError, Effect::NoExchange, 12010},
+        {"viGpibSendIFC", 1, kSystemError, Effect::NoExchange, 12010},
+        {"viGpibControlREN", 1, kTimeout, Effect::NoExchange, 13000},
+        // The instrument session: the transfer fails and the next one opens it again.
+        {"viOpen", 2, kSystemError, Effect::Transfer, 12110},
+        {"viSetAttribute", 2, kTimeout, Effect::Transfer, 13000},
+        {"viWrite", 1, kSystemError, Effect::Transfer, 12110},
+        {"viWrite", 2, kTimeout, Effect::Transfer, 13000},
+        {"viRead", 1, kSystemError, Effect::Transfer, 12110},
+        {"viRead", 2, kTimeout, Effect::Transfer, 13000},
+        {"viGpibControlREN", 2, kSystemError, Effect::Close, 12020, 12020},
+        {"viClose", 1, kTimeout, Effect::Close, 13000, 13000},
+        {"viClose", 3, kSystemError, Effect::Close, 12020, 12020},
+    };
+}
+
 }  // namespace faults

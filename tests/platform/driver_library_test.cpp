@@ -13,6 +13,8 @@ TEST(LibraryFileName, MapsTheDriverNameToTheLoadersFile) {
     EXPECT_EQ(platform::LibraryFileName("gplib2K.dll"), "libgplib2K.so");
     EXPECT_EQ(platform::LibraryFileName("GPC4304.DLL"), "libGPC4304.so");
     EXPECT_EQ(platform::LibraryFileName("axpgp02"), "libaxpgp02.so");
+    EXPECT_EQ(platform::LibraryFileName("libgpib.so.0"), "libgpib.so.0");
+    EXPECT_EQ(platform::LibraryFileName("libvisa.so"), "libvisa.so");
 #endif
 }
 

@@ -1,0 +1,135 @@
+// The NI-488.2 backend against its stand-in driver, bound by name at run time under this
+// platform's library name.
+#include "tests/backends/board_test.h"
+
+namespace {
+
+using board_test::kTmcQuery;
+using board_test::Strings;
+
+constexpr std::int32_t kOpenStatus = 0x0160;  // CMPL, CIC and REM
+constexpr std::int32_t kEabo = 6;
+constexpr std::int32_t kEarg = 4;
+// iberr EABO above ERR, TIMO, CMPL, CIC and REM: a transfer that timed out on an open board.
+constexpr std::int32_t kTransferTimedOut = 0x0006C160;
+
+class Ni488Backend : public board_test::BoardTest {
+  protected:
+    Ni488Backend() : BoardTest(TQ58_DRIVER_LIBRARY) {}
+};
+
+TEST_F(Ni488Backend, OpenSetsTheTimeoutClearsTheInterfaceAndAssertsRemoteEnable) {
+    s.activeAddress = 9;
+    EXPECT_TRUE(lbDef::BoardOpen(4096));
+    EXPECT_EQ(standIn.Log(), (Strings{"ibconfig(0, 3, 13)", "ThreadIbsta()", "SendIFC(0)",
+                                      "ThreadIbsta()", "EnableRemote(0, [])", "ThreadIbsta()"}))
+        << "T10s (13) is the nearest time-out of at least 5 s; REN alone, for the whole bus";
+    ExpectOpenedWith(4096, kOpenStatus);
+}
+
+TEST_F(Ni488Backend, AFailingOpenStepStopsTheOpenWithStatusAndErrorKept) {
+    for (const char* step : {"ibconfig", "SendIFC", "EnableRemote"}) {
+        for (std::int32_t iberr : {kEarg, kEabo}) {
+            standIn.Reset();
+            s = lb::SessionState{};
+            s.cardOpen = true;
+            standIn.FailCall(step, 1, iberr);
+            EXPECT_FALSE(lbDef::BoardOpen(4096)) << step;
+            EXPECT_FALSE(s.cardOpen) << step;
+            EXPECT_EQ(s.recvBufferSize, 65536) << step;
+            EXPECT_EQ(s.boardStatus >> 16, iberr) << step;
+            EXPECT_NE(s.boardStatus & 0x8000, 0) << step << ": ERR in the status word";
+            EXPECT_EQ(s.boardTimeout, iberr == kEabo) << step << ": EABO is a time-out";
+            const Strings names = standIn.CallNames();
+            EXPECT_EQ(names[names.size() - 3], step) << "nothing after the failing step";
+            EXPECT_EQ(names.back(), "ThreadIberr") << step;
+        }
+    }
+    standIn.FailCall("EnableRemote", 2, kEabo);
+    lb::CardOpen(65536);
+    EXPECT_EQ(s.lastFailure, lb::kTimeout);
+}
+
+TEST_F(Ni488Backend, TheStatusWordDecidesAndTimoAloneIsATimeout) {
+    Open();
+    FailNext("ThreadIbsta", 0xC000);  // ERR and TIMO, iberr still 0
+    EXPECT_FALSE(lbDef::BoardSend(kTmcQuery));
+    EXPECT_TRUE(s.boardTimeout);
+    EXPECT_EQ(s.boardStatus, 0xC000);
+
+    FailNext("ThreadIbsta", 0x8000);
+    FailNext("ThreadIberr", kEabo);
+    EXPECT_FALSE(lbDef::BoardSend(kTmcQuery));
+    EXPECT_TRUE(s.boardTimeout);
+    EXPECT_EQ(s.boardStatus, 0x00068000);
+
+    FailNext("ThreadIbsta", 0x4100);  // TIMO without ERR: no failure
+    EXPECT_TRUE(lbDef::BoardSend(kTmcQuery));
+    EXPECT_FALSE(s.boardTimeout);
+    EXPECT_EQ(s.boardStatus, 0x4100);
+}
+
+TEST_F(Ni488Backend, CloseUnassertsRemoteEnableAndResetsTheBoardWhateverFails) {
+    Open();
+    s.activeAddress = 5;
+    EXPECT_TRUE(lbDef::BoardClose());
+    ExpectClosed();
+    EXPECT_FALSE(s.boardTimeout);
+    EXPECT_EQ(SinceOpen(),
+              (Strings{"EnableLocal(0, [])", "ThreadIbsta()", "ibonl(0, 1)", "ThreadIbsta()"}));
+
+    // A failed go-to-local still resets the board, and is the failure kept.
+    FailNext("EnableLocal", kEarg);
+    EXPECT_FALSE(lbDef::BoardClose());
+    EXPECT_EQ(standIn.Calls("ibonl").size(), 2u);
+    EXPECT_EQ(s.boardStatus >> 16, kEarg);
+    EXPECT_FALSE(s.boardTimeout);
+
+    for (const char* step : {"EnableLocal", "ibonl"}) {
+        for (std::int32_t iberr : {kEarg, kEabo}) {
+            FailNext(step, iberr);
+            EXPECT_FALSE(lbDef::BoardClose()) << step;
+            EXPECT_EQ(s.boardTimeout, iberr == kEabo) << step;
+            EXPECT_EQ(s.boardStatus >> 16, iberr) << step;
+            ExpectClosed();
+        }
+    }
+}
+
+TEST_F(Ni488Backend, TransfersAddressTheAnalyzerOnEveryCall) {
+    Open();
+    EXPECT_TRUE(lbDef::BoardSend(kTmcQuery));
+    lb::ByteBuffer bytes;
+    EXPECT_TRUE(lbDef::BoardReceive(bytes));
+    EXPECT_EQ(bytes, (lb::ByteBuffer{'2', 13, 10}));
+    EXPECT_EQ(s.boardStatus, 0x2000 | kOpenStatus) << "END came with the reply";
+    EXPECT_EQ(SinceOpen(),
+              (Strings{"Send(0, 5, [54 4D 43 3F 0D 0A], 6, 1)", "ThreadIbsta()",
+                       "Receive(0, 5, 65536, 256)", "ThreadIbsta()", "ThreadIbcntl()"}))
+        << "END with the last byte sent; the receive may fill 65536 bytes and stops at END only";
+}
+
+TEST_F(Ni488Backend, ReceivedCountsStayInsideTheBuffer) {
+    Open();
+    lbDef::BoardSend(kTmcQuery);
+    FailNext("Receive", kEarg);
+    FailNext("ThreadIbcntl", 2);
+    lb::ByteBuffer bytes;
+    EXPECT_FALSE(lbDef::BoardReceive(bytes));
+    EXPECT_EQ(bytes.size(), 2u) << "a failed receive is trimmed to ibcntl too";
+    ExpectReceivedCountsStayInsideTheBuffer();
+}
+
+TEST_F(Ni488Backend, EaboIsATimeoutOnBothTransfersAndOtherErrorsAreNot) {
+    Open();
+    ExpectTimeoutsAre(kTransferTimedOut, "Send", "Receive", [](long long iberr) {
+        // The scripted error above ERR, CMPL, CIC and REM.
+        return static_cast<std::int32_t>((static_cast<std::uint32_t>(iberr) << 16) | 0x8160u);
+    });
+}
+
+TEST_F(Ni488Backend, TheWholeWayThroughTheSessionReadsTheTimeConstant) {
+    ExpectTheWholeWayReadsTheTimeConstant();
+}
+
+}  // namespace
