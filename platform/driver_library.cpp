@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <string>
 #else
 #include <dlfcn.h>
 #endif
@@ -33,16 +35,27 @@ namespace {
 // Windows looks for a DLL that is not in the program's folder or the system folders also in the
 // current folder, before PATH. A file there named like the driver, left by anyone, would be
 // loaded in its place: the current folder is taken out of the search before the first driver
-// is bound. SetDllDirectoryW(L"") does exactly that (Windows XP SP1 and later), so it is looked
-// up, never imported. Windows 2000 lacks it: there the current folder is switched to the
-// system folder for the load alone, which the search covers anyway.
+// is bound. SetDllDirectoryW does that (Windows XP SP1 and later), so it is looked up, never
+// imported. Microsoft documents both an empty string and a folder as removing the current
+// folder: with a folder, the search is the program's folder, that folder, the system folders
+// and PATH. The system folder is passed rather than L"": Wine takes the empty string for "no
+// directory set" and keeps the current folder, and the system folder is searched anyway.
+// Windows 2000 lacks the function: there the current folder is switched to the system folder
+// for the load alone, to the same effect.
+std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH + 1);
+    return length > 0 && length <= MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
+
 bool RemoveCurrentFolderFromDllSearch() {
     using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
     static const bool removed = [] {
         const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
         const auto set = reinterpret_cast<SetDllDirectoryFunction>(
             reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")));
-        return set != nullptr && set(L"") != 0;
+        const std::wstring system = SystemFolder();
+        return set != nullptr && !system.empty() && set(system.c_str()) != 0;
     }();
     return removed;
 }
@@ -50,11 +63,10 @@ bool RemoveCurrentFolderFromDllSearch() {
 HMODULE LoadDriver(const std::string& file) {
     if (RemoveCurrentFolderFromDllSearch()) return LoadLibraryA(file.c_str());
     wchar_t previous[MAX_PATH + 1] = {};
-    wchar_t system[MAX_PATH + 1] = {};
     const DWORD kept = GetCurrentDirectoryW(MAX_PATH + 1, previous);
-    const bool moved = kept > 0 && kept <= MAX_PATH &&
-                       GetSystemDirectoryW(system, MAX_PATH + 1) > 0 &&
-                       SetCurrentDirectoryW(system) != 0;
+    const std::wstring system = SystemFolder();
+    const bool moved = kept > 0 && kept <= MAX_PATH && !system.empty() &&
+                       SetCurrentDirectoryW(system.c_str()) != 0;
     const HMODULE module = LoadLibraryA(file.c_str());
     const DWORD error = GetLastError();
     if (moved) SetCurrentDirectoryW(previous);

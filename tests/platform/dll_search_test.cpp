@@ -12,8 +12,8 @@ namespace fs = std::filesystem;
 
 TEST(DriverSearch, ADllNamedLikeTheDriverInTheWorkingFolderIsNotLoaded) {
     const fs::path placed = fs::current_path() / "gplib2K.dll";
-    fs::copy_file(fs::path(TQ58_STANDIN_DIR) / "gplib2K.dll", placed,
-                  fs::copy_options::overwrite_existing);
+    fs::remove(placed);
+    fs::copy_file(fs::path(TQ58_STANDIN_DIR) / "gplib2K.dll", placed);
 
     platform::DriverLibrary byName("gplib2K.dll");
     try {
