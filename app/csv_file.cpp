@@ -25,10 +25,14 @@ FileError::FileError(const std::filesystem::path& path, const std::string& what)
 
 CsvFile::CsvFile(std::filesystem::path path, bool flushEveryLine)
     : path_(std::move(path)), flushEveryLine_(flushEveryLine) {
+#ifndef _WIN32
     // The folder may not exist yet: a first download into the documents folder creates it. A
-    // folder that cannot be made shows as the file that cannot be created.
+    // folder that cannot be made shows as the file that cannot be created. On Windows the files
+    // go beside the program, whose folder exists; there std::filesystem's operations would also
+    // bring in msvcrt functions that Windows 2000 lacks (_wstat64).
     std::error_code ignored;
     std::filesystem::create_directories(path_.parent_path(), ignored);
+#endif
     errno = 0;
 #ifdef _WIN32
     file_ = _wfopen(path_.c_str(), L"wb");

@@ -57,13 +57,20 @@ inline void DropQuitMessage() {
 
 // Runs action once, ms milliseconds from now, from inside the message loop of whatever
 // operation is running then.
-inline void After(UINT ms, std::function<void()> action) {
+inline std::function<void()>& PendingAction() {
     static std::function<void()> pending;
-    pending = std::move(action);
-    SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        if (pending) std::exchange(pending, nullptr)();
-    });
+    return pending;
+}
+
+// A timer procedure is stdcall on 32-bit Windows, which a lambda cannot be.
+inline void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (PendingAction()) std::exchange(PendingAction(), nullptr)();
+}
+
+inline void After(UINT ms, std::function<void()> action) {
+    PendingAction() = std::move(action);
+    SetTimer(nullptr, 0, ms, RunPendingAction);
 }
 
 // The position of a control in its window's client area.
