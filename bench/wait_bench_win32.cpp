@@ -45,6 +45,8 @@ struct Measured {
     double cpuShare;
     double earliestMs;  // the smallest (elapsed - requested)
     double latestMs;    // the largest
+    long latestPause;   // which pause that was, from 1
+    double medianMs;
 };
 
 Measured Measure(int pauses, int ms) {
@@ -56,8 +58,13 @@ Measured Measure(int pauses, int ms) {
         lb::WaitMs(ms);
         offsets.push_back(WallMs() - start - ms);
     }
+    const double share = (CpuMs() - cpu) / (WallMs() - wall);
     const auto [earliest, latest] = std::minmax_element(offsets.begin(), offsets.end());
-    return {(CpuMs() - cpu) / (WallMs() - wall), *earliest, *latest};
+    const double earliestMs = *earliest;
+    const double latestMs = *latest;
+    const long latestPause = static_cast<long>(latest - offsets.begin()) + 1;
+    std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
+    return {share, earliestMs, latestMs, latestPause, offsets[offsets.size() / 2]};
 }
 
 // The smallest step by which the tick counter was seen to advance.
@@ -89,8 +96,9 @@ int wmain() {
     std::printf("tick counter step: %u ms\n", step);
     std::printf(
         "wait with the window's step, 100 x 20 ms: %.3f %% of a core; ends %+.3f ms at the"
-        " earliest, %+.3f ms at the latest\n",
-        shortPauses.cpuShare * 100, shortPauses.earliestMs, shortPauses.latestMs);
+        " earliest, %+.3f ms in the median, %+.3f ms at the latest (pause %ld)\n",
+        shortPauses.cpuShare * 100, shortPauses.earliestMs, shortPauses.medianMs,
+        shortPauses.latestMs, shortPauses.latestPause);
     std::printf(
         "wait with the window's step, 3 x 1000 ms: %.3f %% of a core; ends %+.3f ms at the"
         " earliest, %+.3f ms at the latest\n",
