@@ -1,34 +1,25 @@
-#include "app/numeric_value.h"
 #include "app/operations.h"
 #include "app/vocabulary.h"
 
 namespace app {
 
-namespace {
-
-// The table's text for a numeric reply, or empty.
-template <typename Decoder>
-std::string Decoded(Decoder decoder, const std::string& reply) {
-    return decoder(NumericValue(reply)).value_or("");
-}
-
-}  // namespace
-
 void RunInstantaneousReadout(OperationContext& operation) {
+    // Cleared before the open: a board that cannot be opened leaves no earlier run's values.
+    operation.ClearDisplays();
     operation.Open();
     operation.SelectAddress();
     operation.Send(command::kDelimiterMode);
-    operation.ClearDisplays();
 
     operation.Pause();
     const auto timeConstant =
-        Decoded(TimeConstantText, operation.Query(command::kTimeConstantQuery));
+        DecodedReply(TimeConstantText, operation.Query(command::kTimeConstantQuery));
     operation.Pause();
-    const auto range = Decoded(FrequencyRangeText, operation.Query(command::kFrequencyRangeQuery));
+    const auto range =
+        DecodedReply(FrequencyRangeText, operation.Query(command::kFrequencyRangeQuery));
     operation.Pause();
-    const auto band = Decoded(BandText, operation.Query(command::kBandQuery));
+    const auto band = DecodedReply(BandText, operation.Query(command::kBandQuery));
     operation.Pause();
-    const auto weighting = Decoded(WeightingText, operation.Query(command::kWeightingQuery));
+    const auto weighting = DecodedReply(WeightingText, operation.Query(command::kWeightingQuery));
     operation.Pause();
     const auto data = operation.Query(command::kDataQuery);
 

@@ -1,7 +1,6 @@
 #include <cmath>
 
 #include "app/csv_file.h"
-#include "app/numeric_value.h"
 #include "app/operations.h"
 #include "app/utf8_text.h"
 #include "app/vocabulary.h"
@@ -25,21 +24,21 @@ int RecordCount(double first, double last) {
 
 void RunMassMemoryDownload(OperationContext& operation, const std::filesystem::path& folder) {
     auto& window = operation.window();
-    CsvFile file(folder / kMassMemoryFileName, true);
+    CsvFile& file = operation.CreateFile(folder / kMassMemoryFileName, true);
 
+    // Cleared before the open: a board that cannot be opened leaves no earlier run's values.
+    operation.ClearDisplays();
     operation.Open();
     operation.SelectAddress();
     operation.Send(command::kDelimiterMode);
     operation.Send(command::kRecallOn);
     operation.ModeEntered(command::kRecallOff, kRecallOffRepeats);
-    operation.ClearDisplays();
 
     operation.Pause();
     if (window.Selected(control::kOct3)) operation.Send(command::BandSetting(0));
     if (window.Selected(control::kOct1)) operation.Send(command::BandSetting(1));
     operation.Pause();
-    const std::string band =
-        BandText(NumericValue(operation.Query(command::kBandQuery))).value_or("");
+    const std::string band = DecodedReply(BandText, operation.Query(command::kBandQuery));
 
     operation.Pause();
     for (int code = 0; code < 7; ++code) {
@@ -49,7 +48,7 @@ void RunMassMemoryDownload(OperationContext& operation, const std::filesystem::p
     }
     operation.Pause();
     const std::string weighting =
-        WeightingText(NumericValue(operation.Query(command::kWeightingQuery))).value_or("");
+        DecodedReply(WeightingText, operation.Query(command::kWeightingQuery));
 
     // The memory address keeps any fraction of ad1 and grows by exactly 1.
     const double first = operation.AddressValue(control::kFirstAddress);
@@ -76,7 +75,6 @@ void RunMassMemoryDownload(OperationContext& operation, const std::filesystem::p
     operation.Pause();
     operation.EndMode();
     operation.Close();
-    file.Close();
 }
 
 }  // namespace app

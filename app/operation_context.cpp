@@ -27,26 +27,30 @@ std::string OutOfRangeMessage(std::string_view control, std::string_view text, d
 std::int16_t OperationContext::Int16Setting(std::string_view control) {
     const std::string text = window_.Text(control);
     if (const auto value = ToInt16(NumericValue(text))) return *value;
-    throw OperationStopped(OutOfRangeMessage(control, text, kInt16Lowest, kInt16Highest), false);
+    throw OperationStopped(OutOfRangeMessage(control, text, kInt16Lowest, kInt16Highest),
+                           StopReason::Setting);
 }
 
 std::int32_t OperationContext::Int32Setting(std::string_view control) {
     const std::string text = window_.Text(control);
     if (const auto value = ToInt32(NumericValue(text))) return *value;
-    throw OperationStopped(OutOfRangeMessage(control, text, kInt32Lowest, kInt32Highest), false);
+    throw OperationStopped(OutOfRangeMessage(control, text, kInt32Lowest, kInt32Highest),
+                           StopReason::Setting);
 }
 
 double OperationContext::AddressValue(std::string_view control) {
     const std::string text = window_.Text(control);
     const double value = NumericValue(text);
     if (value >= kInt16Lowest && value <= kInt16Highest) return value;
-    throw OperationStopped(OutOfRangeMessage(control, text, kInt16Lowest, kInt16Highest), false);
+    throw OperationStopped(OutOfRangeMessage(control, text, kInt16Lowest, kInt16Highest),
+                           StopReason::Setting);
 }
 
 void OperationContext::Pause() {
     lb::WaitMs(Int32Setting(control::kWait));
     if (window_.StopRequested()) {
-        throw OperationStopped("ウィンドウが閉じられたため中止しました。", true);
+        throw OperationStopped("ウィンドウが閉じられたため中止しました。",
+                               StopReason::WindowClosed);
     }
 }
 
@@ -73,9 +77,33 @@ auto OperationContext::Noted(Call call) {
     }
 }
 
+CsvFile& OperationContext::CreateFile(const std::filesystem::path& target, bool flushEveryLine) {
+    return file_.emplace(target, flushEveryLine);
+}
+
+bool OperationContext::FinishFile(bool ranToEnd) {
+    if (!file_) return false;
+    const bool replace = repliesWithContent_ > 0 && (file_->lines() > 0 || ranToEnd);
+    if (replace) {
+        file_->Replace();
+    } else {
+        file_->Discard();
+    }
+    return replace;
+}
+
 void OperationContext::Open() {
     sessionOpen_ = true;
     Noted([] { lb::CardOpen(kReceiveBufferSize); });
+    const std::int32_t openCode = lb::sessionState.lastError;
+    if (openCode == lb::kSuccess) return;
+    // The backend may hold part of the board (a driver initialised, its time-out refused):
+    // it is released, and whatever the close says is not a second failure to report.
+    sessionOpen_ = false;
+    lb::CardClose();
+    throw OperationStopped("ボードを開けません（" + std::to_string(openCode) + " " +
+                               SessionCodeText(openCode) + "）。",
+                           StopReason::BoardNotOpened);
 }
 
 void OperationContext::SelectAddress() {
@@ -83,13 +111,28 @@ void OperationContext::SelectAddress() {
     Noted([address] { lb::SetAddress(address); });
 }
 
+void OperationContext::StopIfNeverAnswered() {
+    if (acknowledged_ || lb::sessionState.lastError != lb::kTimeout) return;
+    throw OperationStopped("測定器が応答しません（" + std::to_string(lb::kTimeout) + " " +
+                               SessionCodeText(lb::kTimeout) + "）。",
+                           StopReason::NoAnswer);
+}
+
 void OperationContext::Send(std::string_view command) {
     Noted([command] { lb::SendString(command); });
+    if (lb::sessionState.lastError == lb::kSuccess) acknowledged_ = true;
+    StopIfNeverAnswered();
 }
 
 std::string OperationContext::Query(std::string_view command) {
     Send(command);
-    return Noted([] { return lb::ReceiveString(); });
+    std::string reply = Noted([] { return lb::ReceiveString(); });
+    if (!reply.empty()) {
+        acknowledged_ = true;
+        ++repliesWithContent_;
+    }
+    StopIfNeverAnswered();
+    return reply;
 }
 
 void OperationContext::Close() {

@@ -3,24 +3,35 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "app/csv_file.h"
 #include "app/outcome.h"
 #include "app/window.h"
 
 namespace app {
 
-// Ends an operation before its last step. byClose: the user closed the window.
+// Why an operation ended before its last step.
+enum class StopReason {
+    Setting,         // a setting stopped fitting its type while the operation ran
+    WindowClosed,    // the user closed the window
+    BoardNotOpened,  // the open failed: nothing was sent
+    NoAnswer,        // the analyzer answered nothing at all: its first transfer timed out
+};
+
 class OperationStopped : public std::runtime_error {
   public:
-    OperationStopped(const std::string& message, bool byClose)
-        : std::runtime_error(message), byClose_(byClose) {}
-    bool byClose() const { return byClose_; }
+    OperationStopped(const std::string& message, StopReason reason)
+        : std::runtime_error(message), reason_(reason) {}
+    StopReason reason() const { return reason_; }
+    bool byClose() const { return reason_ == StopReason::WindowClosed; }
 
   private:
-    bool byClose_;
+    StopReason reason_;
 };
 
 // The message for a setting whose value lies outside lowest..highest.
@@ -48,10 +59,25 @@ class OperationContext {
     // Reads wait afresh and waits; stops the operation when the window is closing.
     void Pause();
 
+    // A download's file, created before the session opens; the context decides at the end
+    // whether it replaces the earlier file.
+    CsvFile& CreateFile(const std::filesystem::path& target, bool flushEveryLine);
+    // Puts the new file in place of the earlier one when this operation received a reply with
+    // content and wrote its lines (or ran to its end); otherwise removes it, leaving the
+    // earlier file as it was. Returns whether it replaced. No file: false.
+    bool FinishFile(bool ranToEnd);
+    const CsvFile* file() const { return file_ ? &*file_ : nullptr; }
+
+    // A failed open stops the operation: the session is closed without a second report, and
+    // nothing is sent.
     void Open();
     void SelectAddress();
+    // Until the analyzer has acknowledged something in this operation, a transfer that times
+    // out stops it: the analyzer is off, at another address, or not cabled.
     void Send(std::string_view command);
+    // A reply that did not come is empty.
     std::string Query(std::string_view command);
+    int repliesWithContent() const { return repliesWithContent_; }
     void Close();
     // Closes the session if this operation opened it and has not closed it yet.
     void CloseIfOpen();
@@ -70,6 +96,7 @@ class OperationContext {
   private:
     template <typename Call>
     auto Noted(Call call);
+    void StopIfNeverAnswered();
 
     struct ModeEnd {
         std::string_view command;
@@ -79,7 +106,10 @@ class OperationContext {
     Window& window_;
     Tally tally_;
     bool sessionOpen_ = false;
+    bool acknowledged_ = false;  // a send accepted or a reply with content, in this operation
+    int repliesWithContent_ = 0;
     ModeEnd modeEnd_;
+    std::optional<CsvFile> file_;
 };
 
 }  // namespace app

@@ -7,6 +7,7 @@
 #include "app/operations.h"
 #include "app/outcome.h"
 #include "platform/driver_library.h"
+#include "session/backend.h"
 
 namespace app {
 
@@ -55,6 +56,11 @@ std::string FirstRefusal(const Window& window,
     return {};
 }
 
+std::string PathText(const std::filesystem::path& path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 }  // namespace
 
 std::string OperationName(OperationKind kind) {
@@ -83,12 +89,12 @@ std::string SettingsRefusal(OperationKind kind, const Window& window) {
 void OperationRunner::Run(OperationKind kind) {
     const std::string name = OperationName(kind);
     if (running_) {
-        window_.ShowStatus(BusyText(name));
+        window_.ShowStatus({BusyText(name)});
         return;
     }
     if (const std::string refusal = SettingsRefusal(kind, window_); !refusal.empty()) {
         notifier_.Tell(refusal + "\n「" + name + "」は実行しませんでした。");
-        window_.ShowStatus(StatusText(name, kStatusRefused));
+        window_.ShowStatus({StatusText(name, kStatusRefused), refusal});
         return;
     }
 
@@ -101,8 +107,39 @@ void OperationRunner::Run(OperationKind kind) {
     } runningReset{running_};
 
     window_.ShowProgress(0, 0);
-    window_.ShowStatus(StatusText(name, kStatusRunning));
+    window_.ShowStatus({StatusText(name, kStatusRunning)});
     OperationContext operation(window_);
+    const Ending ending = RunToEnding(kind, operation);
+    window_.ShowProgress(0, 0);
+
+    Status status{StatusText(name, ending.word), ending.message};
+    if (ending.message.empty()) status.details = operation.tally().Details();
+    std::string message = ending.message;
+    if (operation.file() != nullptr) {
+        const std::filesystem::path target = operation.file()->target();
+        status.folder = target.parent_path();
+        if (FinishFile(operation, ending, message)) {
+            status.folderLine = SavedInText(status.folder);
+        } else {
+            status.folderLine = KeptInText(status.folder);
+            if (ending.ranToEnd && operation.tally().failures() > 0) {
+                status.summary = StatusText(name, kStatusNothingReceived);
+            }
+            if (ending.fileError.empty()) {
+                const std::string kept = FileKeptText(target);
+                status.details += (status.details.empty() ? "" : "\n") + kept;
+                if (!message.empty()) message += "\n" + kept;
+            }
+        }
+    }
+    window_.ShowStatus(status);
+    if (ending.tellUser && !message.empty()) {
+        notifier_.Tell(message + "\n「" + name + "」を中止しました。");
+    }
+}
+
+OperationRunner::Ending OperationRunner::RunToEnding(OperationKind kind,
+                                                     OperationContext& operation) {
     // A driver function that cannot be bound raises here again; the operation is stopping
     // already, and its stop is what the user is told.
     const auto closeSession = [&] {
@@ -130,33 +167,63 @@ void OperationRunner::Run(OperationKind kind) {
                 RunMassMemoryErase(operation);
                 break;
         }
-        const bool download = kind == OperationKind::MassMemoryDownload ||
-                              kind == OperationKind::SecondaryProcessingDownload;
-        window_.ShowStatus(operation.tally().Summary(name) +
-                           (download ? SavedInText(outputFolder_) : std::string()));
+        return Ending(operation.tally().Word(), {}, true, true);
     } catch (const OperationStopped& stop) {
         closeSession();
-        Stop(name, stop.what(), !stop.byClose());
+        switch (stop.reason()) {
+            case StopReason::BoardNotOpened:
+                return {std::string(kStatusNotOpened),
+                        stop.what() + ("\n" + BoardNotOpenedHint(lbDef::DriverLibraryName())),
+                        false, true};
+            case StopReason::NoAnswer:
+                return {std::string(kStatusNoAnswer), stop.what() + ("\n" + AnalyzerSilentHint()),
+                        false, true};
+            case StopReason::Setting:
+            case StopReason::WindowClosed:
+                break;
+        }
+        return {std::string(kStatusStopped), stop.what(), false, !stop.byClose()};
     } catch (const platform::BindingError& error) {
         closeSession();
-        Stop(name,
-             "ドライバ「" + error.library() + "」の関数「" + error.function() + "」を使えません。" +
-                 DriverSourceText(error.library()) +
-                 "がインストールされているか確認してください。\n" + error.what(),
-             true);
+        return {std::string(kStatusDriverMissing),
+                "ドライバ「" + error.library() + "」の関数「" + error.function() +
+                    "」を使えません。" + DriverMissingHint(error.library()) + "\n" + error.what(),
+                false, true};
     } catch (const FileError& error) {
         closeSession();
-        Stop(name, std::string("ファイルを作成または書き込みできません。\n") + error.what(), true);
+        Ending ending{std::string(kStatusStopped),
+                      std::string("ファイルを作成または書き込みできません。\n") + error.what(),
+                      false, true};
+        ending.fileError = error.what();
+        return ending;
     } catch (const std::exception& error) {
         closeSession();
-        Stop(name, std::string("予期しないエラーで中止しました: ") + error.what(), true);
+        return {std::string(kStatusStopped),
+                std::string("予期しないエラーで中止しました: ") + error.what(), false, true};
     }
-    window_.ShowProgress(0, 0);
 }
 
-void OperationRunner::Stop(const std::string& name, const std::string& message, bool tellUser) {
-    window_.ShowStatus(StatusText(name, kStatusStopped));
-    if (tellUser) notifier_.Tell(message + "\n「" + name + "」を中止しました。");
+bool OperationRunner::FinishFile(OperationContext& operation, const Ending& ending,
+                                 std::string& message) {
+    const CsvFile& file = *operation.file();
+    if (!ending.fileError.empty()) {
+        // The new file could not be written: what it holds stays where it is, not in place of
+        // the earlier file.
+        if (file.lines() > 0) {
+            message += "\n受信したデータは「" + PathText(file.newPath()) + "」にあります。";
+            return false;
+        }
+        operation.FinishFile(false);
+        return false;
+    }
+    try {
+        return operation.FinishFile(ending.ranToEnd);
+    } catch (const FileError& error) {
+        message += (message.empty() ? "" : "\n") +
+                   std::string("以前のファイルを置き換えられません。\n") + error.what() +
+                   "\n受信したデータは「" + PathText(file.newPath()) + "」にあります。";
+        return false;
+    }
 }
 
 }  // namespace app

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/operation_context.h"
 #include "app/window.h"
 
 namespace app {
@@ -34,7 +35,23 @@ class OperationRunner {
     bool running() const { return running_; }
 
   private:
-    void Stop(const std::string& name, const std::string& message, bool tellUser);
+    // How an operation ended: the status word, what the user is told (or empty), whether it
+    // ran to its end.
+    struct Ending {
+        Ending(std::string wordText, std::string messageText, bool ran, bool tell)
+            : word(std::move(wordText)),
+              message(std::move(messageText)),
+              ranToEnd(ran),
+              tellUser(tell) {}
+        std::string word;
+        std::string message;
+        bool ranToEnd = false;
+        bool tellUser = false;
+        std::string fileError;  // the download's own file failed
+    };
+    Ending RunToEnding(OperationKind kind, OperationContext& operation);
+    // Replaces the earlier file or keeps it; adds to message what the user must know of it.
+    bool FinishFile(OperationContext& operation, const Ending& ending, std::string& message);
 
     Window& window_;
     Notifier& notifier_;

@@ -20,8 +20,43 @@ constexpr std::array kCodeTexts{
     CodeText{lb::kTimeout, "タイムアウト（応答なし）"},
 };
 
-constexpr std::array kStatusWords{kStatusRunning, kStatusDone,    kStatusFailed,
-                                  kStatusStopped, kStatusRefused, kStatusSavedIn};
+constexpr std::array kStatusWords{kStatusRunning,  kStatusDone,          kStatusFailed,
+                                  kStatusStopped,  kStatusRefused,       kStatusNotOpened,
+                                  kStatusNoAnswer, kStatusDriverMissing, kStatusNothingReceived,
+                                  kStatusSavedIn,  kStatusKeptIn};
+
+// The interface a driver library belongs to decides where its board is set up.
+enum class Interface { LinuxGpib, Ni488, Visa, MakersBoard };
+
+Interface InterfaceOf(const std::string& library) {
+    if (library == "libgpib.so.0") return Interface::LinuxGpib;
+    if (library == "gpib-32.dll" || library == "ni4882.dll") return Interface::Ni488;
+    if (library == "visa32.dll" || library == "visa64.dll" || library == "libvisa.so") {
+        return Interface::Visa;
+    }
+    return Interface::MakersBoard;
+}
+
+constexpr std::string_view kLinuxGpibNotOpened =
+    "linux-gpib の設定を確認してください: gpib.conf にボード（minor 0、master yes）が"
+    "書かれているか、sudo gpib_config を実行したか、/dev/gpib0 を読み書きできるか"
+    "（gpib グループ）。";
+constexpr std::string_view kNi488NotOpened =
+    "ボードのドライバの設定ユーティリティ（NI MAX など）に GPIB0 が表示されているか"
+    "確認してください。";
+constexpr std::string_view kVisaNotOpened =
+    "VISA の設定ユーティリティ（NI MAX、Keysight Connection Expert など）に GPIB0 が"
+    "表示されているか確認してください。";
+constexpr std::string_view kMakersBoardNotOpened =
+    "ボードのドライバがインストールされ、ボードが認識されているか（デバイス マネージャー）、"
+    "ドライバの設定のボード番号が 0 か確認してください。";
+constexpr std::string_view kAnalyzerSilent =
+    "測定器の電源が入っているか、測定器のパネルで設定した GP-IB アドレスが"
+    "「対象GPIBアドレス」と同じか、GP-IB ケーブルがつながっているか確認してください。";
+constexpr std::string_view kDriverMissingTail = "がインストールされているか確認してください。";
+
+constexpr std::array kSetupHints{kLinuxGpibNotOpened, kNi488NotOpened, kVisaNotOpened,
+                                 kMakersBoardNotOpened, kAnalyzerSilent};
 
 }  // namespace
 
@@ -47,20 +82,66 @@ std::string BusyText(std::string_view operationName) {
     return "実行中の操作が終わるまで「" + std::string(operationName) + "」は実行できません。";
 }
 
+namespace {
+
+std::string PathText(const std::filesystem::path& path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
 std::string SavedInText(const std::filesystem::path& folder) {
-    const auto text = folder.u8string();
-    return "　" + std::string(kStatusSavedIn) + ": " + std::string(text.begin(), text.end());
+    return std::string(kStatusSavedIn) + ": " + PathText(folder);
+}
+
+std::string KeptInText(const std::filesystem::path& folder) {
+    return std::string(kStatusKeptIn) + ": " + PathText(folder);
+}
+
+std::string FileKeptText(const std::filesystem::path& file) {
+    return "受信したデータがないため、ファイル「" + PathText(file.filename()) +
+           "」は変更していません（以前のファイルはそのまま、なければ作成していません）。";
 }
 
 std::string DriverSourceText(const std::string& library) {
-    if (library == "libgpib.so.0") return "linux-gpib";
-    if (library == "gpib-32.dll" || library == "ni4882.dll") {
-        return "NI-488.2 互換のGPIBドライバ（ボードメーカーのもの）";
-    }
-    if (library == "visa32.dll" || library == "visa64.dll" || library == "libvisa.so") {
-        return "VISAライブラリ（NI-VISA、Keysight IO Libraries など）";
+    switch (InterfaceOf(library)) {
+        case Interface::LinuxGpib:
+            return "linux-gpib";
+        case Interface::Ni488:
+            return "NI-488.2 互換のGPIBドライバ（ボードメーカーのもの）";
+        case Interface::Visa:
+            return "VISAライブラリ（NI-VISA、Keysight IO Libraries など）";
+        case Interface::MakersBoard:
+            break;
     }
     return "ボードのドライバ";
+}
+
+std::string DriverMissingHint(const std::string& library) {
+    return DriverSourceText(library) + std::string(kDriverMissingTail);
+}
+
+std::string BoardNotOpenedHint(const std::string& library) {
+    switch (InterfaceOf(library)) {
+        case Interface::LinuxGpib:
+            return std::string(kLinuxGpibNotOpened);
+        case Interface::Ni488:
+            return std::string(kNi488NotOpened);
+        case Interface::Visa:
+            return std::string(kVisaNotOpened);
+        case Interface::MakersBoard:
+            break;
+    }
+    return std::string(kMakersBoardNotOpened);
+}
+
+std::string AnalyzerSilentHint() {
+    return std::string(kAnalyzerSilent);
+}
+
+std::span<const std::string_view> SetupHints() {
+    return kSetupHints;
 }
 
 void Tally::Note(std::int32_t lastError) {
@@ -69,10 +150,21 @@ void Tally::Note(std::int32_t lastError) {
     ++failures_;
 }
 
-std::string Tally::Summary(std::string_view operationName) const {
-    if (failures_ == 0) return StatusText(operationName, kStatusDone);
-    return StatusText(operationName, kStatusFailed) + " " + std::to_string(failures_) +
-           " 回（最初: " + std::to_string(firstCode_) + " " + SessionCodeText(firstCode_) + "）";
+std::string Tally::Word() const {
+    if (failures_ == 0) return std::string(kStatusDone);
+    return std::string(kStatusFailed) + " " + std::to_string(failures_) +
+           " 回（最初: " + std::to_string(firstCode_) + "）";
+}
+
+std::string Tally::Details() const {
+    if (failures_ == 0) return {};
+    std::string details = "失敗したやりとり: " + std::to_string(failures_) +
+                          " 回\n最初の失敗: " + std::to_string(firstCode_) + " " +
+                          SessionCodeText(firstCode_);
+    if (firstCode_ == lb::kTimeout || firstCode_ == lb::kTransferFailed) {
+        details += "\n" + AnalyzerSilentHint();
+    }
+    return details;
 }
 
 }  // namespace app

@@ -1,4 +1,4 @@
-// What an operation reports when it ends: done, or how many exchanges failed.
+// What an operation reports when it ends, and what the user is asked to check when it fails.
 #pragma once
 
 #include <cstdint>
@@ -6,8 +6,22 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace app {
+
+// The status line after an operation: one short sentence that fits the window, the details
+// a pointer's rest away (the line's tooltip), and after a download the folder its file is in.
+struct Status {
+    Status() = default;
+    Status(std::string summaryText, std::string detailsText = {})
+        : summary(std::move(summaryText)), details(std::move(detailsText)) {}
+
+    std::string summary;
+    std::string details;
+    std::string folderLine;  // "保存先: ..." or that the earlier file was kept; may be empty
+    std::filesystem::path folder;  // the folder that line names, for opening it
+};
 
 // The one table of what the status line says: each session error code's short Japanese text,
 // and the words around an operation's name. The guide explains every one of them.
@@ -23,7 +37,12 @@ inline constexpr std::string_view kStatusDone = "完了";
 inline constexpr std::string_view kStatusFailed = "失敗";
 inline constexpr std::string_view kStatusStopped = "中止";
 inline constexpr std::string_view kStatusRefused = "中止（設定が範囲外）";
+inline constexpr std::string_view kStatusNotOpened = "中止（ボードを開けません）";
+inline constexpr std::string_view kStatusNoAnswer = "中止（測定器が応答しません）";
+inline constexpr std::string_view kStatusDriverMissing = "中止（ドライバがありません）";
+inline constexpr std::string_view kStatusNothingReceived = "受信なし（ファイルは以前のまま）";
 inline constexpr std::string_view kStatusSavedIn = "保存先";
+inline constexpr std::string_view kStatusKeptIn = "ファイルは以前のまま";
 std::span<const std::string_view> StatusWords();
 
 // A short Japanese text for a session error code; the one place codes become words.
@@ -33,11 +52,22 @@ std::string SessionCodeText(std::int32_t code);
 std::string StatusText(std::string_view operationName, std::string_view word);
 // The refusal of a second operation while one is running.
 std::string BusyText(std::string_view operationName);
-// What follows a download's outcome: the folder its file went to.
+// The folder line of a download: where its file is, or that the earlier file there was kept.
 std::string SavedInText(const std::filesystem::path& folder);
+std::string KeptInText(const std::filesystem::path& folder);
+// The sentence that says a download left the earlier file as it was.
+std::string FileKeptText(const std::filesystem::path& file);
 // Where the user gets a driver library that cannot be loaded, in words: the software that
 // installs it.
 std::string DriverSourceText(const std::string& library);
+
+// What to check, in Japanese, for the driver library the program binds: the driver missing,
+// the board not opened, the analyzer not answering.
+std::string DriverMissingHint(const std::string& library);
+std::string BoardNotOpenedHint(const std::string& library);
+std::string AnalyzerSilentHint();
+// Every hint text, for the guide's table.
+std::span<const std::string_view> SetupHints();
 
 // Counts the failed session calls of one operation as they happen: a successful close clears
 // the session's own codes, so they cannot be read afterwards.
@@ -49,8 +79,10 @@ class Tally {
     int failures() const { return failures_; }
     std::int32_t firstCode() const { return firstCode_; }
 
-    // "完了", or the number of failures with the first code and its text.
-    std::string Summary(std::string_view operationName) const;
+    // "完了", or "失敗 n 回（最初: code）": short enough for the status line.
+    std::string Word() const;
+    // The counts with the first code's text and what to check for it; empty when none failed.
+    std::string Details() const;
 
   private:
     int failures_ = 0;

@@ -1,4 +1,5 @@
 #include <array>
+#include <optional>
 
 #include "app/csv_file.h"
 #include "app/numeric_value.h"
@@ -15,7 +16,7 @@ constexpr int kEndRepeats = 10;
 
 void RunSecondaryProcessingDownload(OperationContext& operation,
                                     const std::filesystem::path& folder) {
-    CsvFile file(folder / kSecondaryProcessingFileName, false);
+    CsvFile& file = operation.CreateFile(folder / kSecondaryProcessingFileName, false);
     const std::int16_t first = operation.Int16Setting(control::kFirstAddress);
     const std::int16_t last = operation.Int16Setting(control::kLastAddress);
 
@@ -24,13 +25,15 @@ void RunSecondaryProcessingDownload(OperationContext& operation,
     operation.Send(command::kDelimiterMode);
 
     const int count = static_cast<int>(kStatisticHeaders.size());
-    std::array<double, kStatisticHeaders.size()> results{};
+    // A result that did not come stays empty: an empty reply is not the value 0.
+    std::array<std::optional<double>, kStatisticHeaders.size()> results{};
     for (int k = 0; k < count; ++k) {
         operation.Pause();
         operation.Send(command::SecondaryProcessing(k, first, last));
         operation.ModeEntered(command::kSecondaryProcessingEnd, kEndRepeats);
         operation.Pause();
-        results[static_cast<size_t>(k)] = NumericValue(operation.Query(command::kDataQuery));
+        const std::string reply = operation.Query(command::kDataQuery);
+        if (!reply.empty()) results[static_cast<size_t>(k)] = NumericValue(reply);
         operation.window().ShowProgress(k + 1, count);
     }
     operation.EndMode();
@@ -41,11 +44,10 @@ void RunSecondaryProcessingDownload(OperationContext& operation,
     std::array<std::string, kStatisticHeaders.size()> values;
     for (size_t k = 0; k < headers.size(); ++k) {
         headers[k] = std::string(kStatisticHeaders[k]);
-        values[k] = NumberText(results[k]);
+        values[k] = results[k] ? NumberText(*results[k]) : std::string();
     }
     file.WriteLine(headers);
     file.WriteLine(values);
-    file.Close();
 }
 
 }  // namespace app

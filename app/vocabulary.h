@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/numeric_value.h"
+
 namespace app::command {
 
 inline constexpr std::string_view kDelimiterMode = "DLM0";
@@ -44,5 +46,13 @@ std::optional<std::string> TimeConstantText(double code);
 std::optional<std::string> FrequencyRangeText(double code);
 std::optional<std::string> BandText(double code);
 std::optional<std::string> WeightingText(double code);
+
+// The table's text for a reply, or empty: also for an empty reply, which is no code at all
+// (a reply "0" is code 0).
+template <typename Decoder>
+std::string DecodedReply(Decoder decoder, const std::string& reply) {
+    if (reply.empty()) return {};
+    return decoder(NumericValue(reply)).value_or("");
+}
 
 }  // namespace app

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/outcome.h"
+
 namespace app {
 
 namespace control {
@@ -37,16 +39,17 @@ class Window {
     virtual bool Selected(std::string_view optionButton) const = 0;
     virtual void SetCaption(std::string_view label, const std::string& caption) = 0;
 
-    // The status line: progress of a download (total 0 hides it) and an outcome text.
+    // The status line: progress of a download (total 0 hides it) and an outcome.
     virtual void ShowProgress(int done, int total) = 0;
-    virtual void ShowStatus(const std::string& text) = 0;
+    virtual void ShowStatus(const Status& status) = 0;
 
     // The user closed the window: the running operation stops at its next pause.
     virtual bool StopRequested() const = 0;
 };
 
-// Messages to the user that need an answer before they go on (refused operations, a missing
-// driver). Bus failures never come here: they go to the status line.
+// Messages to the user that need an answer before they go on: refused operations, a missing
+// driver, a board that cannot be opened, an analyzer that does not answer. Failed exchanges
+// of an operation that goes on never come here: they go to the status line.
 class Notifier {
   public:
     virtual ~Notifier() = default;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -43,5 +44,9 @@ bool BoardSend(const lb::ByteBuffer& bytes);
 // Receives one reply of at most recvBufferSize bytes into a new buffer. On true, bytes holds
 // exactly what was received, or zero bytes only when nothing was.
 bool BoardReceive(lb::ByteBuffer& bytes);
+
+// The driver library this backend binds, as the loader is asked for it; binds nothing. The
+// window names it when it tells the user what to check.
+std::string DriverLibraryName();
 
 }  // namespace lbDef

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <vector>
 
@@ -135,8 +137,17 @@ void Form1::BuildStatusLine() {
     status_ = new QLabel(this);
     status_->setTextFormat(Qt::PlainText);
     status_->setObjectName("status");
-    status_->setGeometry(170, top, width - 174, kStatusLineHeight);
+    status_->setGeometry(170, top, width - 174, 22);
     status_->setFocusPolicy(Qt::NoFocus);
+    // The folder as a link that opens it; the path is elided in the middle to fit.
+    folder_ = new QLabel(this);
+    folder_->setObjectName("folder");
+    folder_->setTextFormat(Qt::RichText);
+    folder_->setGeometry(4, top + 21, width - 8, 20);
+    folder_->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    folder_->setFocusPolicy(Qt::NoFocus);  // the tab order is the layout's
+    QObject::connect(folder_, &QLabel::linkActivated,
+                     [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
 }
 
 // Pending events are handled, then the thread sleeps until the next event or the end of the
@@ -184,8 +195,20 @@ void Form1::ShowProgress(int done, int total) {
     progress_->show();
 }
 
-void Form1::ShowStatus(const std::string& text) {
-    status_->setText(QString::fromStdString(text));
+void Form1::ShowStatus(const app::Status& status) {
+    const QString summary = QString::fromStdString(status.summary);
+    // The summaries are written to fit; a longer one is elided rather than cut at the edge.
+    status_->setText(status_->fontMetrics().elidedText(summary, Qt::ElideRight, status_->width()));
+    status_->setToolTip(status.details.empty()
+                            ? QString()
+                            : summary + "\n" + QString::fromStdString(status.details));
+    if (status.folderLine.empty()) return;  // the latest download's folder stays shown
+    const QString line = folder_->fontMetrics().elidedText(
+        QString::fromStdString(status.folderLine), Qt::ElideMiddle, folder_->width());
+    const QUrl url = QUrl::fromLocalFile(QString::fromStdU16String(status.folder.u16string()));
+    folder_->setText("<a href=\"" + url.toString(QUrl::FullyEncoded).toHtmlEscaped() + "\">" +
+                     line.toHtmlEscaped() + "</a>");
+    folder_->setToolTip(QString::fromStdString(status.folderLine));
 }
 
 void Form1::RunOperation(app::OperationKind kind) {

@@ -26,14 +26,15 @@ class Form1 : public QWidget, public app::Window {
     bool Selected(std::string_view optionButton) const override;
     void SetCaption(std::string_view label, const std::string& caption) override;
     void ShowProgress(int done, int total) override;
-    void ShowStatus(const std::string& text) override;
+    void ShowStatus(const app::Status& status) override;
     bool StopRequested() const override { return stopRequested_; }
 
     // A control by its name in the layout table.
     QWidget* Control(std::string_view name) const;
     bool OperationRunning() const { return runner_.running(); }
 
-    static constexpr int kStatusLineHeight = 24;
+    // Two rows: the progress bar and the outcome, then the folder of the latest download.
+    static constexpr int kStatusLineHeight = 44;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,6 +49,7 @@ class Form1 : public QWidget, public app::Window {
     std::map<std::string, QWidget*, std::less<>> controls_;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* folder_ = nullptr;
     std::unique_ptr<app::Notifier> ownNotifier_;
     app::OperationRunner runner_;
     bool stopRequested_ = false;

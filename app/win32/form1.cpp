@@ -1,6 +1,7 @@
 #include "app/win32/form1.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <vector>
@@ -18,6 +19,7 @@ constexpr wchar_t kWindowClass[] = L"TQ58Form1";
 constexpr int kFirstControlId = 100;
 constexpr int kProgressId = 90;
 constexpr int kStatusId = 91;
+constexpr int kFolderId = 92;
 
 int Pixels(int twips) {
     return twips / app::kTwipsPerPixel;
@@ -85,7 +87,8 @@ Form1::~Form1() {
 
 bool Form1::Create() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+    INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
+                                ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&common);
 
     WNDCLASSEXW windowClass{};
@@ -196,16 +199,46 @@ void Form1::BuildStatusLine() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const int top = Pixels(app::kClientHeightTwips);
     const int width = Pixels(app::kClientWidthTwips);
-    HWND progress = CreateWindowExW(
-        0, PROGRESS_CLASSW, L"", WS_CHILD, 4, top + 3, 160, kStatusLineHeight - 6, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressId)), instance, nullptr);
+    HWND progress = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 4, top + 3, 160, 16, window_,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressId)),
+                                    instance, nullptr);
+    // A summary written to fit; a longer one ends in an ellipsis rather than at the edge.
     HWND status = CreateWindowExW(
-        0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, 170, top,
-        width - 174, kStatusLineHeight, window_,
+        0, L"STATIC", L"",
+        WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY,
+        170, top, width - 174, 22, window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusId)), instance, nullptr);
-    SendMessageW(status, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // The folder of the latest download, elided in the middle; a click opens it.
+    HWND folder = CreateWindowExW(0, L"STATIC", L"",
+                                  WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX |
+                                      SS_PATHELLIPSIS | SS_NOTIFY,
+                                  4, top + 21, width - 8, 20, window_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFolderId)),
+                                  instance, nullptr);
+    for (HWND control : {status, folder}) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    }
     controls_["progress"] = {progress, "", false};
     controls_["status"] = {status, "", false};
+    controls_["folder"] = {folder, "", false};
+
+    // The details of an outcome show when the pointer rests on the status line.
+    tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               instance, nullptr);
+    if (tooltip_ != nullptr) {
+        for (HWND control : {status, folder}) {
+            TOOLINFOW tool{};
+            tool.cbSize = TTTOOLINFOW_V1_SIZE;  // the size Windows 2000's comctl32 knows
+            tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            tool.hwnd = window_;
+            tool.uId = reinterpret_cast<UINT_PTR>(control);
+            tool.lpszText = LPSTR_TEXTCALLBACKW;
+            SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        }
+        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, width);
+        SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+    }
 }
 
 // Pending messages are handled, then the thread sleeps until the next message or the end of
@@ -269,8 +302,20 @@ LRESULT CALLBACK Form1::WindowProcedure(HWND window, UINT message, WPARAM w, LPA
 LRESULT Form1::Handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_COMMAND:
+            // STN_CLICKED from the folder line has the same code as BN_CLICKED.
             if (HIWORD(w) == BN_CLICKED) OnCommand(LOWORD(w), reinterpret_cast<HWND>(l));
             return 0;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(l);
+            if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFOW) {
+                auto* info = reinterpret_cast<NMTTDISPINFOW*>(l);
+                const bool onFolder = reinterpret_cast<HWND>(header->idFrom) == Control("folder");
+                tipText_ = onFolder ? folder_.wstring() : win32::Widen(statusTip_);
+                info->lpszText = tipText_.data();
+                return 0;
+            }
+            return DefWindowProcW(window_, message, w, l);
+        }
         case WM_CTLCOLORSTATIC: {
             // Labels on the window's face colour, as the rest of the window.
             HDC dc = reinterpret_cast<HDC>(w);
@@ -296,6 +341,12 @@ LRESULT Form1::Handle(UINT message, WPARAM w, LPARAM l) {
 }
 
 void Form1::OnCommand(int id, HWND control) {
+    if (id == kFolderId) {
+        if (!folder_.empty()) {
+            ShellExecuteW(window_, L"open", folder_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        }
+        return;
+    }
     const auto found = namesById_.find(id);
     if (found == namesById_.end()) return;
     const std::string& name = found->second;
@@ -361,6 +412,10 @@ void Form1::ShowProgress(int done, int total) {
     ShowWindow(progress, SW_SHOWNA);
 }
 
-void Form1::ShowStatus(const std::string& text) {
-    SetWindowTextW(Control("status"), win32::Widen(text).c_str());
+void Form1::ShowStatus(const app::Status& status) {
+    SetWindowTextW(Control("status"), win32::Widen(status.summary).c_str());
+    statusTip_ = status.details.empty() ? std::string() : status.summary + "\n" + status.details;
+    if (status.folderLine.empty()) return;  // the latest download's folder stays shown
+    SetWindowTextW(Control("folder"), win32::Widen(status.folderLine).c_str());
+    folder_ = status.folder;
 }

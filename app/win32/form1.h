@@ -25,7 +25,8 @@ class Form1 : public app::Window {
     // Creates the window and its controls, hidden; false when Windows refuses.
     bool Create();
     HWND handle() const { return window_; }
-    // A control by its name in the layout table; the status line's are "progress" and "status".
+    // A control by its name in the layout table; the status line's are "progress", "status" and
+    // "folder".
     HWND Control(std::string_view name) const;
 
     // Runs the message loop until the window is closed; returns the quit code.
@@ -36,12 +37,15 @@ class Form1 : public app::Window {
     bool Selected(std::string_view optionButton) const override;
     void SetCaption(std::string_view label, const std::string& caption) override;
     void ShowProgress(int done, int total) override;
-    void ShowStatus(const std::string& text) override;
+    void ShowStatus(const app::Status& status) override;
+    // The status line's tooltip: the details of the latest outcome.
+    std::string StatusDetails() const { return statusTip_; }
     bool StopRequested() const override { return stopRequested_; }
 
     bool OperationRunning() const { return runner_.running(); }
 
-    static constexpr int kStatusLineHeight = 24;
+    // Two rows: the progress bar and the outcome, then the folder of the latest download.
+    static constexpr int kStatusLineHeight = 44;
 
   private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -63,6 +67,10 @@ class Form1 : public app::Window {
 
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
+    HWND tooltip_ = nullptr;
+    std::string statusTip_;
+    std::wstring tipText_;  // the tooltip keeps a pointer to it
+    std::filesystem::path folder_;
     std::map<std::string, ControlEntry, std::less<>> controls_;
     std::map<int, std::string> namesById_;
     std::unique_ptr<app::Notifier> ownNotifier_;

@@ -3,6 +3,7 @@
 // through a device handle, and every outcome is read back from the driver's last error.
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "platform/driver_library.h"
 #include "platform/driver_signature.h"
@@ -137,6 +138,10 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
     // Trimmed to the driver's count whatever the outcome.
     bytes = lb::ReceivedBytes(std::move(buffer), count, capacity);
     return received;
+}
+
+std::string DriverLibraryName() {
+    return Driver().library.name();
 }
 
 }  // namespace lbDef

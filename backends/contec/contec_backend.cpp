@@ -2,6 +2,7 @@
 // its talker and its listener, so the board's own address is read before each one.
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "platform/driver_library.h"
 #include "platform/driver_signature.h"
@@ -135,6 +136,10 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
     const bool received = status == kOk || status == kListenEndedOne || status == kListenEndedTwo;
     bytes = lb::ReceivedBytes(std::move(buffer), received ? count : 0, capacity);
     return received;
+}
+
+std::string DriverLibraryName() {
+    return Driver().library.name();
 }
 
 }  // namespace lbDef

@@ -122,4 +122,8 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
     return received;
 }
 
+std::string DriverLibraryName() {
+    return Driver().library.name();
+}
+
 }  // namespace lbDef

@@ -9,6 +9,7 @@
 // error code iberr in the bits above: 0x0006C100 is ERR, TIMO and CMPL with EABO.
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "platform/driver_library.h"
 #include "platform/driver_signature.h"
@@ -179,6 +180,10 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
     // ibcntl counts the bytes received, also those before a failure.
     bytes = lb::ReceivedBytes(std::move(buffer), driver.ThreadIbcntl(), capacity);
     return received;
+}
+
+std::string DriverLibraryName() {
+    return Driver().library.name();
 }
 
 }  // namespace lbDef

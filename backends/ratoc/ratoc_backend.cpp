@@ -135,4 +135,8 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
     return received;
 }
 
+std::string DriverLibraryName() {
+    return Driver().library.name();
+}
+
 }  // namespace lbDef

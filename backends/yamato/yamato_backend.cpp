@@ -4,6 +4,7 @@
 // failure.
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "platform/driver_library.h"
 #include "platform/driver_signature.h"
@@ -116,6 +117,10 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
     // A success with no count hands back one zero byte, as the other boards do.
     bytes = lb::ReceivedBytes(std::move(buffer), received ? count : 0, capacity);
     return received;
+}
+
+std::string DriverLibraryName() {
+    return Driver().library.name();
 }
 
 }  // namespace lbDef

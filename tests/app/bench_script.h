@@ -26,6 +26,11 @@ class BenchScript {
 
     // Runs during the n-th pause (counting from 1), before it ends.
     void AtPause(int nth, std::function<void()> action);
+    // Forgets the pauses and actions so far; with the stand-in's reset, a new script.
+    void Clear() {
+        pauses_.clear();
+        actions_.clear();
+    }
 
   private:
     StandIn& standIn_;

@@ -2,6 +2,7 @@
 // captions and status kept for inspection.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -36,7 +37,13 @@ class FakeWindow : public app::Window {
         captionWrites.push_back(std::string(label) + "=" + caption);
     }
     void ShowProgress(int done, int total) override { progress.emplace_back(done, total); }
-    void ShowStatus(const std::string& text) override { status = text; }
+    void ShowStatus(const app::Status& shown) override {
+        status = shown.summary;
+        statusDetails = shown.details;
+        if (shown.folderLine.empty()) return;
+        statusFolderLine = shown.folderLine;
+        statusFolder = shown.folder;
+    }
     bool StopRequested() const override { return stopRequested; }
 
     // Selects one option button of a group, as a click would.
@@ -50,7 +57,10 @@ class FakeWindow : public app::Window {
     std::map<std::string, std::string> captions;
     std::vector<std::string> captionWrites;
     std::vector<std::pair<int, int>> progress;
-    std::string status;
+    std::string status;  // the summary
+    std::string statusDetails;
+    std::string statusFolderLine;
+    std::filesystem::path statusFolder;
     bool stopRequested = false;
 };
 

@@ -13,6 +13,7 @@
 
 #include "app/csv_file.h"
 #include "app/layout.h"
+#include "app/outcome.h"
 #include "app/qt/form1.h"
 #include "app/qt/message_box_notifier.h"
 #include "session/session_state.h"
@@ -217,8 +218,32 @@ class Form1Test : public QObject {
         for (const auto& call : standIn.Calls("gp_tfrout")) {
             QVERIFY2(call.find("[43 4C 52") == std::string::npos, "CLR0 must not be sent");
         }
-        QCOMPARE(Status(), QString::fromUtf8(
-                               ("マスメモリデータ取込: 完了　保存先: " + folder.string()).c_str()));
+        QCOMPARE(Status(), QString::fromUtf8("マスメモリデータ取込: 完了"));
+        auto* folderLine = form->findChild<QLabel*>("folder");
+        QVERIFY(folderLine->text().contains(QString::fromStdString(folder.string())));
+        QVERIFY2(folderLine->text().contains("href=\"file://"), "a link that opens the folder");
+    }
+
+    // Every outcome's sentence fits the status line at the window's width, with the longest
+    // operation name and counts; the details are in the tooltip.
+    void everyStatusSentenceFitsTheWindow() {
+        auto* status = form->findChild<QLabel*>("status");
+        const std::string name = app::OperationName(app::OperationKind::MassMemoryDownload);
+        app::Tally many;
+        for (int i = 0; i < 99999; ++i) many.Note(13000);
+        std::vector<std::string> words(app::StatusWords().begin(), app::StatusWords().end());
+        words.push_back(many.Word());
+        for (const auto& word : words) {
+            const QString sentence = QString::fromStdString(app::StatusText(name, word));
+            QVERIFY2(status->fontMetrics().horizontalAdvance(sentence) <= status->width(),
+                     qPrintable(sentence));
+        }
+        standIn.FailCall("gp_init", 1, 4);
+        QTest::mouseClick(Button("run0"), Qt::LeftButton);
+        QCOMPARE(Status(), QString::fromUtf8("瞬時値取込: 中止（ボードを開けません）"));
+        QVERIFY(status->toolTip().contains(
+            QString::fromStdString(app::BoardNotOpenedHint("gplib2K.dll"))));
+        QCOMPARE(notifier.messages.size(), size_t{1});
     }
 
     void closingDuringADownloadStopsItKeepsTheLinesAndClosesTheSession() {

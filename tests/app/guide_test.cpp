@@ -37,6 +37,13 @@ TEST(Guide, ExplainsEveryOutcomeText) {
     }
     EXPECT_NE(guide.find(app::BusyText(app::OperationName(app::OperationKind::MassMemoryErase))),
               std::string::npos);
+    // What to check, word for word as the messages and tooltips say it.
+    for (const auto hint : app::SetupHints()) {
+        EXPECT_NE(guide.find(std::string(hint)), std::string::npos) << hint;
+    }
+    for (const char* library : {"gplib2K.dll", "libgpib.so.0", "ni4882.dll", "visa32.dll"}) {
+        EXPECT_NE(guide.find(app::DriverSourceText(library)), std::string::npos) << library;
+    }
 }
 
 }  // namespace

@@ -119,23 +119,68 @@ TEST_F(Operations, ReadoutWithOneQueryTimingOutShowsThatTablesFirstTextOnly) {
     standIn.MuteQuery("DFR?");
     Run(OperationKind::InstantaneousReadout);
     EXPECT_EQ(window.captions["時定数"], "0.125s");
-    EXPECT_EQ(window.captions["範囲"], "0.8～630Hz");
+    EXPECT_EQ(window.captions["範囲"], "") << "an unanswered query shows nothing, not code 0";
     EXPECT_EQ(window.captions["補正"], "F");
-    EXPECT_EQ(window.status, "瞬時値取込: 失敗 1 回（最初: 13000 タイムアウト（応答なし））");
+    EXPECT_EQ(window.status, "瞬時値取込: 失敗 1 回（最初: 13000）");
+    EXPECT_NE(window.statusDetails.find("タイムアウト（応答なし）"), std::string::npos);
+    EXPECT_TRUE(notifier.messages.empty()) << "a failed exchange after the first answer is no stop";
+
+    standIn.RestoreReply("DFR?");
+    standIn.MuteQuery("DFR?", false);
+    standIn.SetReply("TMC?", "0\r\n");
+    Run(OperationKind::InstantaneousReadout);
+    EXPECT_EQ(window.captions["時定数"], "10ms") << "a reply \"0\" is code 0";
 }
 
-TEST_F(Operations, ReadoutWithNoAnalyzerShowsTheCodeZeroTextsAndCountsTheFailures) {
-    standIn.SetAnalyzerAddress(0);
-    Run(OperationKind::InstantaneousReadout);
-    EXPECT_EQ(window.captions["時定数"], "10ms");
-    EXPECT_EQ(window.captions["範囲"], "0.8～630Hz");
-    EXPECT_EQ(window.captions["octoct"], "1/3oct");
-    EXPECT_EQ(window.captions["補正"], "A");
-    EXPECT_EQ(window.captions["マスデータ"], "");
-    // DLM0 and five queries, each send and each receive timing out.
-    EXPECT_EQ(window.status, "瞬時値取込: 失敗 11 回（最初: 13000 タイムアウト（応答なし））");
-    EXPECT_TRUE(SessionClosedLast());
-    EXPECT_TRUE(notifier.messages.empty()) << "bus failures never raise a message box";
+// The usual first press: the board not set up yet, or the analyzer off or at another address.
+// Nothing is sent after a failed open; the first time-out ends the operation; either way the
+// displays stay empty, an earlier file stays as it was, and the user is told what to check.
+TEST_F(Downloads, AFailedOpenOrASilentAnalyzerStopsAtOnceKeepingTheEarlierFiles) {
+    const std::string earlier = "0001,1/3oct,F,earlier\r\n";
+    for (const char8_t* name : {app::kMassMemoryFileName, app::kSecondaryProcessingFileName}) {
+        std::ofstream(folder / name, std::ios::binary) << earlier;
+    }
+    for (const bool openFails : {true, false}) {
+        for (const auto kind :
+             {OperationKind::InstantaneousReadout, OperationKind::MassMemoryDownload,
+              OperationKind::SecondaryProcessingDownload, OperationKind::MassMemoryErase}) {
+            SCOPED_TRACE(std::string(openFails ? "open fails, " : "analyzer silent, ") +
+                         app::OperationName(kind));
+            standIn.Reset();
+            script.Clear();
+            notifier.messages.clear();
+            for (auto display : app::control::kDisplays)
+                window.captions[std::string(display)] = "x";
+            if (openFails) {
+                standIn.FailCall("gp_init", 1, 4);
+            } else {
+                standIn.SetAnalyzerAddress(0);
+            }
+            Run(kind);
+
+            EXPECT_EQ(script.pauses(), 0);
+            EXPECT_EQ(script.Sent(), openFails ? Strings{} : Strings{"DLM0"});
+            EXPECT_EQ(standIn.Calls("gp_tfrout").size(), openFails ? 0u : 1u)
+                << "the stop comes after one time-out";
+            if (kind != OperationKind::SecondaryProcessingDownload &&
+                kind != OperationKind::MassMemoryErase) {
+                for (auto display : app::control::kDisplays) {
+                    EXPECT_EQ(window.captions[std::string(display)], "") << display;
+                }
+            }
+            EXPECT_EQ(FileBytes(app::kMassMemoryFileName), earlier);
+            EXPECT_EQ(FileBytes(app::kSecondaryProcessingFileName), earlier);
+            EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 2) << "no file left";
+            EXPECT_TRUE(SessionClosedLast());
+            EXPECT_EQ(window.status,
+                      app::OperationName(kind) + ": " +
+                          std::string(openFails ? app::kStatusNotOpened : app::kStatusNoAnswer));
+            ASSERT_EQ(notifier.messages.size(), 1u);
+            const std::string hint =
+                openFails ? app::BoardNotOpenedHint("gplib2K.dll") : app::AnalyzerSilentHint();
+            EXPECT_NE(notifier.messages[0].find(hint), std::string::npos) << notifier.messages[0];
+        }
+    }
 }
 
 TEST_F(Operations, ReadoutNeverSendsASettingWhateverTheButtonsShow) {
@@ -164,7 +209,9 @@ TEST_F(Downloads, MassMemoryWithTheDefaultsWritesOneLinePerRecordAndPacesEveryCo
     EXPECT_EQ(window.progress.back(), (std::pair{0, 0})) << "the bar is hidden at the end";
     EXPECT_EQ(window.progress[window.progress.size() - 2], (std::pair{100, 100}));
     EXPECT_TRUE(SessionClosedLast());
-    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了　保存先: " + folder.string());
+    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了");
+    EXPECT_EQ(window.statusFolder, folder);
+    EXPECT_EQ(window.statusFolderLine, "保存先: " + folder.string());
 }
 
 TEST_F(Downloads, MassMemoryPausesBeforeEachCommandOfARecord) {
@@ -229,11 +276,35 @@ TEST_F(Downloads, MassMemoryWritesAJapaneseReplyBackInItsOwnBytes) {
     EXPECT_EQ(window.captions["マスデータ"], "データ 1～2");
 }
 
-TEST_F(Downloads, MassMemoryWithNoAnalyzerWritesEmptyFieldsAndCodeZeroTexts) {
-    standIn.SetAnalyzerAddress(0);
-    window.texts["ad2"] = "3";
+TEST_F(Downloads, MassMemoryWithTheAnalyzerLeavingMidwayKeepsWhatItReceived) {
+    window.texts["ad2"] = "4";
+    // Pauses 1-4 precede the records and each record has three: record 3's first.
+    script.AtPause(4 + 2 * 3 + 1, [&] { standIn.SetAnalyzerAddress(0); });
     Run(OperationKind::MassMemoryDownload);
-    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), ",1/3oct,A,\r\n,1/3oct,A,\r\n,1/3oct,A,\r\n");
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName),
+              RecordLine(1) + RecordLine(2) + ",1/3oct,F,\r\n,1/3oct,F,\r\n")
+        << "unanswered records are empty fields, and the download goes on";
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
+// As after a crash: at any moment of a download the earlier file is whole and the new file
+// beside it holds whole lines.
+TEST_F(Downloads, MidDownloadTheEarlierFileIsWholeAndTheNewFileHoldsWholeLines) {
+    const std::string earlier = "earlier\r\n";
+    std::ofstream(folder / app::kMassMemoryFileName, std::ios::binary) << earlier;
+    window.texts["ad2"] = "5";
+    std::string seenEarlier, seenNew;
+    script.AtPause(4 + 3 * 3 + 1, [&] {
+        seenEarlier = FileBytes(app::kMassMemoryFileName);
+        std::ifstream file(app::NewFilePath(folder / app::kMassMemoryFileName), std::ios::binary);
+        seenNew.assign(std::istreambuf_iterator<char>(file), {});
+    });
+    Run(OperationKind::MassMemoryDownload);
+    EXPECT_EQ(seenEarlier, earlier);
+    EXPECT_EQ(seenNew, RecordLine(1) + RecordLine(2) + RecordLine(3));
+    EXPECT_TRUE(app::NewFilePath(folder / app::kMassMemoryFileName).filename() ==
+                fs::path(u8"TQ58メモリーデータ_取込中.csv"));
+    EXPECT_FALSE(fs::exists(app::NewFilePath(folder / app::kMassMemoryFileName)));
 }
 
 TEST_F(Downloads, MassMemoryWithAnUnknownBandReplyLeavesTheBandEmptyOnEveryLine) {
@@ -243,13 +314,16 @@ TEST_F(Downloads, MassMemoryWithAnUnknownBandReplyLeavesTheBandEmptyOnEveryLine)
     EXPECT_EQ(FileBytes(app::kMassMemoryFileName), RecordLine(1, "") + RecordLine(2, ""));
 }
 
-TEST_F(Downloads, MassMemoryAddressZeroMeansNoTransferYetOneLinePerRecord) {
+TEST_F(Downloads, MassMemoryAddressZeroMeansNoTransferAndNoFile) {
     window.texts["GPIBadress"] = "abc";
     window.texts["ad2"] = "2";
     Run(OperationKind::MassMemoryDownload);
-    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), ",1/3oct,A,\r\n,1/3oct,A,\r\n");
+    EXPECT_FALSE(FileExists(app::kMassMemoryFileName)) << "nothing received, nothing written";
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 0);
     EXPECT_TRUE(standIn.Calls("gp_tfrout").empty());
-    EXPECT_NE(window.status.find("12120"), std::string::npos);
+    EXPECT_EQ(window.status, "マスメモリデータ取込: 受信なし（ファイルは以前のまま）");
+    EXPECT_NE(window.statusDetails.find("12120"), std::string::npos);
+    EXPECT_EQ(window.statusFolderLine, "ファイルは以前のまま: " + folder.string());
 }
 
 TEST_F(Downloads, AWaitTypedDuringTheDownloadPacesEveryFollowingPause) {
@@ -422,7 +496,7 @@ TEST_F(Downloads, ASecondClickDuringAnOperationIsRefused) {
     const auto sent = script.Sent();
     for (const auto& command : sent) EXPECT_EQ(command.rfind("CLR0", 0), std::string::npos);
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "DLM0"), 1);
-    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了　保存先: " + folder.string());
+    EXPECT_EQ(window.status, "マスメモリデータ取込: 完了");
     EXPECT_TRUE(notifier.messages.empty());
 }
 
@@ -462,16 +536,23 @@ TEST_F(Downloads, SecondaryProcessingRoundsHalvesToEvenAndKeepsTheOrder) {
     EXPECT_EQ(script.Sent()[1], "OPE0, 2,-4");
 }
 
-TEST_F(Downloads, SecondaryProcessingWithNoAnalyzerWritesSevenZeros) {
-    standIn.SetAnalyzerAddress(0);
+TEST_F(Downloads, SecondaryProcessingLeavesAnUnansweredResultEmptyNotZero) {
+    script.AtPause(4, [&] { standIn.MuteQuery("DOD?"); });  // the second result's query
+    script.AtPause(5, [&] { standIn.MuteQuery("DOD?", false); });
+    standIn.SetReply("DOD?", "0\r\n");
     Run(OperationKind::SecondaryProcessingDownload);
     EXPECT_EQ(FileBytes(app::kSecondaryProcessingFileName),
-              "L5,L10,L50,L90,L95,Leq,Ave\r\n0,0,0,0,0,0,0\r\n");
+              "L5,L10,L50,L90,L95,Leq,Ave\r\n0,,0,0,0,0,0\r\n");
 }
 
-TEST_F(Downloads, SecondaryProcessingFileStaysEmptyUntilTheSessionIsClosed) {
+TEST_F(Downloads, SecondaryProcessingFileIsWrittenOnlyOnceTheSessionIsClosed) {
     std::string seen = "<not looked>";
-    script.AtPause(14, [&] { seen = FileBytes(app::kSecondaryProcessingFileName); });
+    script.AtPause(14, [&] {
+        std::ifstream file(app::NewFilePath(folder / app::kSecondaryProcessingFileName),
+                           std::ios::binary);
+        seen.assign(std::istreambuf_iterator<char>(file), {});
+        EXPECT_FALSE(FileExists(app::kSecondaryProcessingFileName));
+    });
     standIn.SetReply("DOD?", "52.30dB\r\n");
     Run(OperationKind::SecondaryProcessingDownload);
     EXPECT_EQ(seen, "");

@@ -1,7 +1,9 @@
 // Every driver call of this program's backend fails (and every transfer times out) in turn,
-// through each of the four operations. Whatever fails, nothing crashes, the operation runs to
-// its end, the session records the code the failure calls for, the session is closed
-// afterwards and the mass memory file has one line per record.
+// through each of the four operations. Whatever fails, nothing crashes and the session is
+// closed afterwards. A failed open, or a first transfer that times out, stops the operation
+// with a message; otherwise it runs to its end and the session records the code the failure
+// calls for. A download that received nothing keeps the earlier file; one that did replaces
+// it, one line per record.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +13,8 @@
 
 #include "app/csv_file.h"
 #include "app/operation_runner.h"
+#include "app/outcome.h"
+#include "app/window.h"
 #include "session/session_state.h"
 #include "tests/app/fake_window.h"
 #include "tests/faults/fault_table.h"
@@ -24,6 +28,8 @@ using faults::Cell;
 using faults::Effect;
 
 constexpr int kRecords = 3;
+// What each CSV file held before the operation.
+const std::string kEarlier = "earlier download\r\n";
 
 std::vector<Cell> Cells() {
     return TQ58_FAULT_CELLS;
@@ -44,16 +50,20 @@ class FaultMatrix : public ::testing::TestWithParam<std::tuple<Cell, OperationKi
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    std::string MassMemoryFile() {
-        std::ifstream file(folder / app::kMassMemoryFileName, std::ios::binary);
+    std::string FileText(const char8_t* name) {
+        std::ifstream file(folder / name, std::ios::binary);
         return {std::istreambuf_iterator<char>(file), {}};
     }
 
-    std::string NormalLines() {
+    int FolderEntries() {
+        return static_cast<int>(std::distance(fs::directory_iterator(folder), {}));
+    }
+
+    std::string NormalLines(const std::string& band = "1/3oct") {
         std::string lines;
         for (int address = 1; address <= kRecords; ++address) {
-            lines +=
-                "000" + std::to_string(address) + ",1/3oct,F," + standIn.Record(address) + "\r\n";
+            lines += "000" + std::to_string(address) + "," + band + ",F," +
+                     standIn.Record(address) + "\r\n";
         }
         return lines;
     }
@@ -64,53 +74,79 @@ class FaultMatrix : public ::testing::TestWithParam<std::tuple<Cell, OperationKi
     fs::path folder;
 };
 
-TEST_P(FaultMatrix, TheOperationRunsToItsEndAndClosesTheSession) {
+TEST_P(FaultMatrix, TheOperationEndsSoundlyClosesTheSessionAndKeepsOrReplacesTheFile) {
     const auto& [cell, kind] = GetParam();
+    const bool download = kind == app::OperationKind::MassMemoryDownload ||
+                          kind == app::OperationKind::SecondaryProcessingDownload;
+    for (const char8_t* name : {app::kMassMemoryFileName, app::kSecondaryProcessingFileName}) {
+        std::ofstream(folder / name, std::ios::binary) << kEarlier;
+    }
     standIn.FailCall(cell.function, cell.nth, cell.code);
     app::OperationRunner runner(window, notifier, folder);
     runner.Run(kind);
 
     const std::string name = app::OperationName(kind);
-    EXPECT_TRUE(notifier.messages.empty()) << notifier.messages.front();
     EXPECT_FALSE(lb::sessionState.cardOpen) << "the session is closed afterwards";
     EXPECT_FALSE(runner.running());
-
-    // The first failure the operation met, as the session recorded it. An operation that
-    // never makes the failing call completes cleanly.
-    const bool called = static_cast<int>(standIn.Calls(cell.function).size()) >= cell.nth;
-    if (cell.sessionCode == 0 || !called) {
-        const bool download = kind == app::OperationKind::MassMemoryDownload ||
-                              kind == app::OperationKind::SecondaryProcessingDownload;
-        EXPECT_EQ(window.status,
-                  name + ": 完了" + (download ? "　保存先: " + folder.string() : std::string()));
-    } else {
-        EXPECT_EQ(window.status.rfind(name + ": 失敗 ", 0), 0u) << window.status;
-        EXPECT_NE(window.status.find("最初: " + std::to_string(cell.sessionCode)),
-                  std::string::npos)
-            << window.status;
-    }
     // A failed close leaves its code; any other fault is cleared by the successful close.
     EXPECT_EQ(lb::sessionState.lastError, cell.afterClose);
     EXPECT_EQ(lb::sessionState.lastFailure, cell.afterClose);
+    EXPECT_EQ(FolderEntries(), 2) << "no new file is left beside the earlier ones";
 
-    if (kind != OperationKind::MassMemoryDownload) return;
-    const std::string file = MassMemoryFile();
+    // An operation that never makes the failing call completes cleanly.
+    const bool called = static_cast<int>(standIn.Calls(cell.function).size()) >= cell.nth;
+    const Effect effect = called ? cell.effect : Effect::None;
+    const bool stops = effect == Effect::NotOpened || effect == Effect::Silent;
+    if (stops) {
+        EXPECT_EQ(window.status,
+                  name + ": " +
+                      std::string(effect == Effect::NotOpened ? app::kStatusNotOpened
+                                                              : app::kStatusNoAnswer));
+        ASSERT_EQ(notifier.messages.size(), 1u) << "the user is told what to check";
+        EXPECT_NE(notifier.messages[0].find(std::to_string(cell.sessionCode)), std::string::npos)
+            << notifier.messages[0];
+        for (auto display : app::control::kDisplays) {
+            EXPECT_EQ(window.captions[std::string(display)], "") << display;
+        }
+    } else {
+        EXPECT_TRUE(notifier.messages.empty()) << notifier.messages.front();
+    }
+
+    const bool nothingReceived = stops || effect == Effect::DeadBoard;
+    if (download && nothingReceived) {
+        EXPECT_EQ(FileText(app::kMassMemoryFileName), kEarlier) << "the earlier file is kept";
+        EXPECT_EQ(FileText(app::kSecondaryProcessingFileName), kEarlier);
+        EXPECT_EQ(window.statusFolder, folder);
+    }
+    if (effect == Effect::DeadBoard && download) {
+        EXPECT_EQ(window.status, name + ": " + std::string(app::kStatusNothingReceived));
+    } else if (!stops && (cell.sessionCode == 0 || !called)) {
+        EXPECT_EQ(window.status, name + ": 完了");
+    } else if (!stops) {
+        // Short enough for the status line: the count and the first code, its text a tooltip.
+        EXPECT_EQ(window.status.rfind(name + ": 失敗 ", 0), 0u) << window.status;
+        EXPECT_TRUE(
+            window.status.ends_with(" 回（最初: " + std::to_string(cell.sessionCode) + "）"))
+            << window.status;
+        EXPECT_NE(window.statusDetails.find(app::SessionCodeText(cell.sessionCode)),
+                  std::string::npos)
+            << window.statusDetails;
+    }
+
+    if (kind != OperationKind::MassMemoryDownload || nothingReceived) return;
+    const std::string file = FileText(app::kMassMemoryFileName);
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), kRecords) << file;
-    switch (cell.effect) {
-        case Effect::NoExchange:
-            EXPECT_EQ(file, ",1/3oct,A,\r\n,1/3oct,A,\r\n,1/3oct,A,\r\n");
-            break;
+    switch (effect) {
         case Effect::None:
-            // A count read as nothing empties the first reply, the band type's, which as
-            // empty reads as code 0: the same "1/3oct".
-            EXPECT_EQ(file, NormalLines());
-            break;
-        case Effect::OpenUsable:
         case Effect::OwnAddress:
         case Effect::Close:
             EXPECT_EQ(file, NormalLines());
             break;
-        case Effect::Transfer:
+        case Effect::EmptyReply:
+            // The first reply is the band type's: an empty one is no band, not code 0.
+            EXPECT_EQ(file, NormalLines(""));
+            break;
+        default:
             break;  // one exchange of the set-up or a record differs
     }
 }

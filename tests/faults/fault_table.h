@@ -12,10 +12,12 @@ namespace faults {
 // What the failing call does to the operation.
 enum class Effect {
     None,        // the backend does not look at the result: the operation completes cleanly
-    NoExchange,  // no exchange gets through: the session stays closed, or the board is dead
-    OpenUsable,  // the open reports failure but leaves the board usable
+    NotOpened,   // the open reports failure: the operation stops there, nothing is sent
+    DeadBoard,   // the open succeeds but every transfer fails: nothing is received
+    Silent,      // the first transfer times out: the operation stops there
     OwnAddress,  // the own-address query fails: every transfer still runs
     Transfer,    // one exchange fails
+    EmptyReply,  // the first reply comes back empty
     Close,       // the close fails
 };
 
@@ -30,17 +32,17 @@ struct Cell {
 
 inline std::vector<Cell> RatocCells() {
     return {
-        {"gp_cardinfo", 1, 4, Effect::NoExchange, 12010},
-        {"gp_init", 1, 4, Effect::NoExchange, 12010},
+        {"gp_cardinfo", 1, 4, Effect::NotOpened, 12010},
+        {"gp_init", 1, 4, Effect::NotOpened, 12010},
         {"gp_cli", 1, 4, Effect::None, 0},
         {"gp_ren", 1, 4, Effect::None, 0},
-        {"gp_delm", 1, 4, Effect::OpenUsable, 12010},
-        {"gp_delm", 2, 4, Effect::OpenUsable, 12010},
+        {"gp_delm", 1, 4, Effect::NotOpened, 12010},
+        {"gp_delm", 2, 4, Effect::NotOpened, 12010},
         {"gp_tfrout", 1, 7, Effect::Transfer, 12110},
         {"gp_tfrout", 2, 53, Effect::Transfer, 13000},
         {"gp_tfrin", 1, 7, Effect::Transfer, 12110},
         {"gp_tfrin", 2, 53, Effect::Transfer, 13000},
-        {"gp_count", 1, -1, Effect::None, 0},
+        {"gp_count", 1, -1, Effect::EmptyReply, 0},
         {"gp_lcl", 1, 4, Effect::Close, 12020, 12020},
     };
 }
@@ -48,11 +50,11 @@ inline std::vector<Cell> RatocCells() {
 inline std::vector<Cell> ContecCells() {
     return {
         {"GpExit", 1, 3, Effect::None, 0},  // the open's release of an earlier session
-        {"GpIni", 1, 3, Effect::NoExchange, 12010},
-        {"GpTimeout", 1, 3, Effect::NoExchange, 12010},
-        {"GpDelim", 1, 3, Effect::NoExchange, 12010},
-        {"GpIfc", 1, 3, Effect::NoExchange, 12010},
-        {"GpRen", 1, 3, Effect::NoExchange, 12010},
+        {"GpIni", 1, 3, Effect::NotOpened, 12010},
+        {"GpTimeout", 1, 3, Effect::NotOpened, 12010},
+        {"GpDelim", 1, 3, Effect::NotOpened, 12010},
+        {"GpIfc", 1, 3, Effect::NotOpened, 12010},
+        {"GpRen", 1, 3, Effect::NotOpened, 12010},
         {"GpBoardsts", 1, 3, Effect::OwnAddress, 12030},
         {"GpTalk", 1, 3, Effect::Transfer, 12110},
         {"GpTalk", 2, 254, Effect::Transfer, 13000},
@@ -65,10 +67,10 @@ inline std::vector<Cell> ContecCells() {
 inline std::vector<Cell> InterfaceCells() {
     return {
         {"PciGpibExFinishBoard", 1, -1, Effect::None, 0},
-        {"PciGpibExInitBoard", 1, -1, Effect::NoExchange, 12010},
-        {"PciGpibExSetConfig", 1, -1, Effect::NoExchange, 12010},
-        {"PciGpibExSetIfc", 1, -1, Effect::NoExchange, 12010},
-        {"PciGpibExSetRen", 1, -1, Effect::NoExchange, 12010},
+        {"PciGpibExInitBoard", 1, -1, Effect::NotOpened, 12010},
+        {"PciGpibExSetConfig", 1, -1, Effect::NotOpened, 12010},
+        {"PciGpibExSetIfc", 1, -1, Effect::NotOpened, 12010},
+        {"PciGpibExSetRen", 1, -1, Effect::NotOpened, 12010},
         {"PciGpibExMastSendData", 1, -1, Effect::Transfer, 12110},
         {"PciGpibExMastSendData", 2, -14, Effect::Transfer, 13000},
         {"PciGpibExMastRecvData", 1, -1, Effect::Transfer, 12110},
@@ -88,12 +90,12 @@ inline std::vector<Cell> AdtekCells(const std::string& prefix) {
     return {
         {name("Close"), 1, 2, Effect::None, 0},
         // No device was created, so the close of handle 0 fails as well.
-        {name("Create"), 1, 2, Effect::NoExchange, 12010, 12020},
-        {name("Init"), 1, 2, Effect::NoExchange, 12010},
-        {name("SetTime"), 1, 9, Effect::NoExchange, 13000},
-        {name("SetEos"), 1, 2, Effect::NoExchange, 12010},
-        {name("Ifc"), 1, 2, Effect::NoExchange, 12010},
-        {name("Ren"), 1, 9, Effect::NoExchange, 13000},
+        {name("Create"), 1, 2, Effect::NotOpened, 12010, 12020},
+        {name("Init"), 1, 2, Effect::NotOpened, 12010},
+        {name("SetTime"), 1, 9, Effect::NotOpened, 13000},
+        {name("SetEos"), 1, 2, Effect::NotOpened, 12010},
+        {name("Ifc"), 1, 2, Effect::NotOpened, 12010},
+        {name("Ren"), 1, 9, Effect::NotOpened, 13000},
         {name("GetLastError"), 1, 2, Effect::None, 0},
         {name("SendDataC"), 1, 2, Effect::Transfer, 12110},
         {name("SendDataC"), 2, 9, Effect::Transfer, 13000},
@@ -107,7 +109,7 @@ inline std::vector<Cell> AdtekCells(const std::string& prefix) {
 inline std::vector<Cell> YamatoCells() {
     return {
         // Its result is not looked at, but a board that did not start fails every transfer.
-        {"Gpib_Init", 1, -1, Effect::NoExchange, 12110},
+        {"Gpib_Init", 1, -1, Effect::DeadBoard, 12110},
         {"Gpib_Ifc", 1, -1, Effect::None, 0},
         {"Gpib_Ren", 1, -1, Effect::None, 0},
         {"Gpib_Bwrt", 1, -1, Effect::Transfer, 12110},
@@ -122,17 +124,17 @@ inline std::vector<Cell> YamatoCells() {
 // for ThreadIbsta and ThreadIbcntl the code is the value they report.
 inline std::vector<Cell> Ni488Cells() {
     return {
-        {"ibconfig", 1, 4, Effect::NoExchange, 12010},
-        {"ibconfig", 1, 6, Effect::NoExchange, 13000},
-        {"SendIFC", 1, 4, Effect::NoExchange, 12010},
-        {"EnableRemote", 1, 6, Effect::NoExchange, 13000},
-        {"ThreadIbsta", 1, 0x8000, Effect::NoExchange, 12010},  // ERR, with iberr still 0
-        {"ThreadIbsta", 1, 0xC000, Effect::NoExchange, 13000},  // ERR and TIMO
+        {"ibconfig", 1, 4, Effect::NotOpened, 12010},
+        {"ibconfig", 1, 6, Effect::NotOpened, 13000},
+        {"SendIFC", 1, 4, Effect::NotOpened, 12010},
+        {"EnableRemote", 1, 6, Effect::NotOpened, 13000},
+        {"ThreadIbsta", 1, 0x8000, Effect::NotOpened, 12010},  // ERR, with iberr still 0
+        {"ThreadIbsta", 1, 0xC000, Effect::NotOpened, 13000},  // ERR and TIMO
         {"Send", 1, 2, Effect::Transfer, 12110},
         {"Send", 2, 6, Effect::Transfer, 13000},
         {"Receive", 1, 4, Effect::Transfer, 12110},
         {"Receive", 2, 6, Effect::Transfer, 13000},
-        {"ThreadIbcntl", 1, -1, Effect::None, 0},
+        {"ThreadIbcntl", 1, -1, Effect::EmptyReply, 0},
         {"EnableLocal", 1, 4, Effect::Close, 12020, 12020},
         {"ibonl", 1, 6, Effect::Close, 13000, 13000},
     };
@@ -143,14 +145,14 @@ inline std::vector<Cell> VisaCells() {
     constexpr long long kSystemError = -1073807360;  // VI_ERROR_SYSTEM_ERROR
     constexpr long long kTimeout = -1073807339;      // VI_ERROR_TMO
     return {
-        {"viOpenDefaultRM", 1, kSystemError, Effect::NoExchange, 12010},
-        {"viOpen", 1, kTimeout, Effect::NoExchange, 13000},  // the interface session
-        {"viSetAttribute", 1, kSystemError, Effect::NoExchange, 12010},
-        {"viGpibSendIFC", 1, kSystemError, Effect::NoExchange, 12010},
-        {"viGpibControlREN", 1, kTimeout, Effect::NoExchange, 13000},
+        {"viOpenDefaultRM", 1, kSystemError, Effect::NotOpened, 12010},
+        {"viOpen", 1, kTimeout, Effect::NotOpened, 13000},  // the interface session
+        {"viSetAttribute", 1, kSystemError, Effect::NotOpened, 12010},
+        {"viGpibSendIFC", 1, kSystemError, Effect::NotOpened, 12010},
+        {"viGpibControlREN", 1, kTimeout, Effect::NotOpened, 13000},
         // The instrument session: the transfer fails and the next one opens it again.
         {"viOpen", 2, kSystemError, Effect::Transfer, 12110},
-        {"viSetAttribute", 2, kTimeout, Effect::Transfer, 13000},
+        {"viSetAttribute", 2, kTimeout, Effect::Silent, 13000},
         {"viWrite", 1, kSystemError, Effect::Transfer, 12110},
         {"viWrite", 2, kTimeout, Effect::Transfer, 13000},
         {"viRead", 1, kSystemError, Effect::Transfer, 12110},

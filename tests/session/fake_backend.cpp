@@ -96,3 +96,11 @@ bool BoardQueryStatus(std::int16_t& value) {
 }
 
 }  // namespace lbDef
+
+namespace lbDef {
+
+std::string DriverLibraryName() {
+    return "fake";
+}
+
+}  // namespace lbDef
