@@ -132,9 +132,9 @@ bool BoardClose() {
     lb::ResetClosedSession();
     auto& driver = Driver();
     // REN unasserted sends every device to local, whether or not an address was selected and
-    // whether or not the analyzer still listens. Both families need the board to be
-    // controller-in-charge for it, so after an open that failed before its interface clear the
-    // close fails too (ECIC), and says so.
+    // whether or not the analyzer still listens. linux-gpib wants the board to be
+    // controller-in-charge even for that, so there a close after an open that failed before its
+    // interface clear fails too (ECIC), and says so.
     Address wholeBus[] = {ni488::kNoAddress};
     driver.EnableLocal(kBoard, wholeBus);
     const Outcome local = LatestOutcome();
