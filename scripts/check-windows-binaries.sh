@@ -5,6 +5,9 @@
 set -euo pipefail
 build="$1"
 objdump=i686-w64-mingw32-objdump
+if x86_64-w64-mingw32-objdump -f "$build"/bin/tq58pc-ni488.exe 2>/dev/null | grep -q 'x86-64'; then
+  objdump=x86_64-w64-mingw32-objdump  # an x86_64 build folder
+fi
 system_dlls="KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL WINMM.DLL ADVAPI32.DLL SHELL32.DLL"
 status=0
 
@@ -30,16 +33,26 @@ declare -A functions=(
   [Gpdllpci]="Gpib_Init Gpib_Ifc Gpib_Ren Gpib_Lcl Gpib_Bwrt Gpib_Bred"
 )
 # The standard interfaces' libraries are named by width: gpib-32 and visa32 on i686, ni4882 and
-# visa64 on x86_64.
-ni488="ibconfig ibonl SendIFC EnableRemote EnableLocal Send Receive ThreadIbsta ThreadIberr
-       ThreadIbcntl"
+# visa64 on x86_64. The NI-488.2 byte count is a function under the name its header declares:
+# ThreadIbcntl in gpib-32.dll (ni488.h), ThreadIbcnt in ni4882.dll (ni4882.h, where ThreadIbcntl
+# is only a macro, so the DLL has no function of that name).
+ni488="ibconfig ibonl SendIFC EnableRemote EnableLocal Send Receive ThreadIbsta ThreadIberr"
 visa="viOpenDefaultRM viOpen viClose viSetAttribute viGpibSendIFC viGpibControlREN viWrite viRead"
+declare -A absent=()
 if $objdump -f "$build"/bin/tq58pc-ni488.exe | grep -q 'x86-64'; then
-  functions[ni4882]=$ni488
+  ni488_library=ni4882 count=ThreadIbcnt
+  absent[ni4882]=ThreadIbcntl
   functions[visa64]=$visa
 else
-  functions[gpib-32]=$ni488
+  ni488_library=gpib-32 count=ThreadIbcntl
   functions[visa32]=$visa
+fi
+functions[$ni488_library]="$ni488 $count"
+# The program looks the byte count up by that name and by no other.
+looked_up=$(strings -a "$build"/bin/tq58pc-ni488.exe | grep -x 'ThreadIbcntl\?' | sort -u | xargs)
+if [ "$looked_up" != "$count" ]; then
+  echo "tq58pc-ni488.exe looks up '$looked_up' for the byte count; $ni488_library.dll has $count" >&2
+  status=1
 fi
 for library in "${!functions[@]}"; do
   dll="$build/standins/$library.dll"
@@ -49,11 +62,17 @@ for library in "${!functions[@]}"; do
   for function in ${functions[$library]}; do
     grep -qx "$function" <<<"$exports" || { echo "$library.dll lacks $function" >&2; status=1; }
   done
+  for function in ${absent[$library]:-}; do
+    if grep -qx "$function" <<<"$exports"; then
+      echo "$library.dll exports $function, which its header declares only as a macro" >&2
+      status=1
+    fi
+  done
   if grep -q '@' <<<"$exports"; then
     echo "$library.dll exports decorated names" >&2
     status=1
   fi
 done
 
-[ $status -eq 0 ] && echo "Windows binaries in $build: system imports only, driver exports undecorated"
+[ $status -eq 0 ] && echo "Windows binaries in $build: system imports only, driver exports undecorated, NI-488.2 byte count $count"
 exit $status

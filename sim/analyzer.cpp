@@ -101,12 +101,21 @@ std::string Analyzer::Record(int address) const {
 }
 
 void Analyzer::Write(std::string_view message) {
-    // A message may carry several commands, each ended by LF (a CR before it is dropped).
-    for (std::string_view line : Split(message, '\n')) {
+    // A message may carry several commands, each ended by LF (a CR before it is dropped); the end
+    // of the transfer ends the last one. A LF with nothing before it is an empty message, which
+    // discards an unread reply as any new message does (a query interrupted).
+    const auto lines = Split(message, '\n');
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view line = lines[i];
         while (!line.empty() && (line.back() == '\r' || line.back() == '\0')) {
             line.remove_suffix(1);
         }
-        if (!line.empty()) Execute(std::string(line));
+        const bool endedByLf = i + 1 < lines.size();
+        if (!line.empty()) {
+            Execute(std::string(line));
+        } else if (endedByLf) {
+            pending_.reset();
+        }
     }
 }
 

@@ -4,13 +4,15 @@
 // through an instrument session on "GPIB0::<address>::INSTR", opened on the first transfer to an
 // address and kept while the address stays the same.
 //
+// Types and constants as visa.h and visatype.h give them for each target: see visa_interface.h.
+//
 // boardStatus holds the VISA status of the latest call whose result counts: negative is an
 // error, zero or positive a success, warnings included.
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <type_traits>
 
+#include "backends/visa/visa_interface.h"
 #include "platform/driver_library.h"
 #include "platform/driver_signature.h"
 #include "session/backend.h"
@@ -22,20 +24,19 @@ namespace {
 
 using platform::DriverFunction;
 
-using ViStatus = std::int32_t;    // ViStatus (ViInt32): 32 bits on every target
-using ViSession = std::uint32_t;  // ViSession and ViObject (ViUInt32): 32 bits on every target
-using ViUInt32 = std::uint32_t;   // ViUInt32, also ViAttr and ViAccessMode
-using ViUInt16 = std::uint16_t;   // ViUInt16
-// ViAttrState is 64 bits wide where pointers are, 32 bits elsewhere.
-using ViAttrState = std::conditional_t<sizeof(void*) == 8, std::uint64_t, std::uint32_t>;
+using visa::ViAttrState;
+using visa::ViSession;
+using visa::ViStatus;
+using visa::ViUInt16;
+using visa::ViUInt32;
 
-constexpr ViSession kNone = 0;                                          // VI_NULL: no session
-constexpr ViStatus kTimeoutError = static_cast<ViStatus>(0xBFFF0015u);  // VI_ERROR_TMO
-constexpr ViUInt32 kAttrTimeout = 0x3FFF001Au;                          // VI_ATTR_TMO_VALUE, in ms
-constexpr ViUInt32 kNoLock = 0;                                         // VI_NO_LOCK
-constexpr ViUInt32 kImmediately = 0;     // viOpen's wait for a lock, which no session asks for
-constexpr ViUInt16 kRenAssert = 1;       // VI_GPIB_REN_ASSERT
-constexpr ViUInt16 kRenDeassertGtl = 2;  // VI_GPIB_REN_DEASSERT_GTL: GTL to all, then REN off
+constexpr ViSession kNone = visa::kNull;  // no session
+constexpr ViStatus kTimeoutError = visa::kErrorTmo;
+constexpr ViUInt32 kAttrTimeout = visa::kAttrTmoValue;  // in ms
+constexpr ViUInt32 kNoLock = visa::kNoLock;
+constexpr ViUInt32 kImmediately = 0;  // viOpen's wait for a lock, which no session asks for
+constexpr ViUInt16 kRenAssert = visa::kGpibRenAssert;
+constexpr ViUInt16 kRenDeassertGtl = visa::kGpibRenDeassertGtl;  // GTL to all, then REN off
 constexpr const char* kInterface = "GPIB0::INTFC";
 
 struct VisaDriver {

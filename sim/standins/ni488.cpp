@@ -1,16 +1,28 @@
 // Stand-in for a driver library with the NI-488.2 C interface, built as gpib-32.dll (i686
-// Windows), ni4882.dll (x86_64 Windows) or libgpib.so.0 (Linux, as linux-gpib names it).
+// Windows), ni4882.dll (x86_64 Windows) or libgpib.so.0 (Linux, as linux-gpib names it). Written
+// from each target's header (NI's ni488.h and ni4882.h; linux-gpib's include/gpib/ib.h and
+// gpib_user.h, and the rules of its lib/ sources), on its own: it shares nothing with the
+// backend, so that a constant the backend gets wrong shows as a failure.
 //
-// Emulates board index 0 as system controller: SendIFC makes it controller-in-charge, which the
-// transfers and EnableLocal need; ibconfig takes the time-out option with a time-out code from
-// 0 (none) to 17 (T1000s); ibonl with 1 resets the time-out to T10s and, as linux-gpib, refuses 0
-// on a board index. Every call leaves ibsta, iberr and ibcntl for ThreadIbsta, ThreadIberr and
-// ThreadIbcntl. A transfer that nobody listens to or answers fails at once with ERR, TIMO and
-// iberr EABO. A scripted code fails a call with ERR and that code as iberr (TIMO too for
-// EABO); for the three status functions it is the value reported.
+// Emulates board index 0 as system controller (gpib.conf's "master = yes" on Linux) on a bus
+// where the analyzer is the only device. SendIFC makes it controller-in-charge, which the
+// transfers need. ibconfig takes the time-out option with a code from 0 (none) to 17 (T1000s);
+// ibonl with 1 puts the time-out back to the configured default, with 0 it takes the board
+// offline until its next call. Every call leaves ibsta, iberr and the byte count for
+// ThreadIbsta, ThreadIberr and ThreadIbcnt/ThreadIbcntl.
+//
+// Send's end mode is numbered as the target's header numbers it: NI's NULLend 0, NLend 1,
+// DABend 2; linux-gpib's NULLend 0, DABend 1, NLend 2. NLend sends a LF with END after the data,
+// so the analyzer receives that LF as well; DABend sends END with the last byte, NULLend no END.
+//
+// A send to an address where nothing listens fails with ENOL; a receive from one, or with no
+// reply pending, times out at once (ERR, TIMO, iberr EABO). A scripted code fails a call with
+// ERR and that code as iberr (TIMO too for EABO); for the status functions it is the value
+// reported.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/driver_call.h"
 #include "sim/standins/control.h"
@@ -18,12 +30,27 @@
 
 namespace {
 
-// The interface's own C types: int, unsigned short (Addr4882_t) and long; 64-bit Windows
-// headers declare the transfers' count as size_t.
-using Address = unsigned short;
+#if defined(_WIN32)
+// ni488.h and ni4882.h
+using Address = short;
+constexpr int kNlEnd = 1;
+constexpr int kDabEnd = 2;
+constexpr int kDefaultTimeout = 13;  // T10s, NI-488.2's default for a board
+#else
+// linux-gpib's ib.h
+using Address = std::uint16_t;  // Addr4882_t
+constexpr int kDabEnd = 1;
+constexpr int kNlEnd = 2;
+constexpr int kDefaultTimeout = 12;  // T3s: the library's default where gpib.conf sets none
+#endif
+constexpr int kNullEnd = 0;
+
 #if defined(_WIN64)
+// ni4882.h: every status function returns unsigned long, the counts are size_t.
+using Status = unsigned long;
 using CountArgument = std::size_t;
 #else
+using Status = int;
 using CountArgument = long;
 #endif
 
@@ -31,17 +58,17 @@ constexpr int kErr = 0x8000;
 constexpr int kTimo = 0x4000;
 constexpr int kEnd = 0x2000;
 constexpr int kCmpl = 0x0100;
-constexpr int kCic = 0x0020;
 constexpr int kRem = 0x0040;
+constexpr int kCic = 0x0020;
 
 constexpr int kEcic = 1;  // not controller-in-charge
+constexpr int kEnol = 2;  // no listener
 constexpr int kEarg = 4;  // invalid argument
 constexpr int kEabo = 6;  // I/O abandoned: the time-out
 constexpr int kEneb = 7;  // no such board
 
 constexpr int kIbcTmo = 0x0003;
-constexpr int kDefaultTimeout = 13;  // T10s
-constexpr Address kNoAddress = 0xFFFF;
+constexpr Address kNoAddress = static_cast<Address>(0xFFFF);
 
 struct NiBoard {
     bool controller = false;
@@ -119,28 +146,48 @@ int TransferError(int board, Address address) {
     return (address & 0xFF) <= 30 ? 0 : kEarg;
 }
 
+// What EnableRemote and EnableLocal refuse a valid list for, before they touch REN. linux-gpib
+// (lib/ibSre.c, lib/ibLoc.c) wants the board to be controller-in-charge even for a list of
+// NOADDR alone; NI's routines want it only to address devices.
+int RemoteLocalError(const Address* list) {
+#if defined(_WIN32)
+    const bool addressing = list != nullptr && list[0] != kNoAddress;
+    return addressing && !Board().controller ? kEcic : 0;
+#else
+    static_cast<void>(list);
+    return Board().controller ? 0 : kEcic;
+#endif
+}
+
+Status Reported(int value) {
+    return static_cast<Status>(value);
+}
+
 }  // namespace
 
 extern "C" {
 
-TQ58SIM_EXPORT int TQ58_DRIVER_CALL ibconfig(int ud, int option, int setting) {
+TQ58SIM_EXPORT Status TQ58_DRIVER_CALL ibconfig(int ud, int option, int setting) {
     if (Scripted("ibconfig", sim::LogArguments({Text(ud), Text(option), Text(setting)}))) {
-        return Board().ibsta;
+        return Reported(Board().ibsta);
     }
-    if (ud != 0) return Fail(kEneb);
+    if (ud != 0) return Reported(Fail(kEneb));
     if (option == kIbcTmo) {
-        if (setting < 0 || setting > 17) return Fail(kEarg);
+        if (setting < 0 || setting > 17) return Reported(Fail(kEarg));
         Board().timeout = setting;
     }
-    return Succeed();
+    return Reported(Succeed());
 }
 
-TQ58SIM_EXPORT int TQ58_DRIVER_CALL ibonl(int ud, int online) {
-    if (Scripted("ibonl", sim::LogArguments({Text(ud), Text(online)}))) return Board().ibsta;
-    if (ud != 0) return Fail(kEneb);
-    if (online == 0) return Fail(kEarg);  // a board index cannot be taken offline
+TQ58SIM_EXPORT Status TQ58_DRIVER_CALL ibonl(int ud, int online) {
+    if (Scripted("ibonl", sim::LogArguments({Text(ud), Text(online)}))) {
+        return Reported(Board().ibsta);
+    }
+    if (ud != 0) return Reported(Fail(kEneb));
+    // Online: the configured settings again. Offline: the board's next call brings it back
+    // with them, as linux-gpib's library reopens a board on every call.
     Board().timeout = kDefaultTimeout;
-    return Succeed();
+    return Reported(Succeed());
 }
 
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL SendIFC(int board) {
@@ -163,8 +210,8 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL EnableRemote(int board, const Address* list
         Fail(kEarg);
         return;
     }
-    if (list[0] != kNoAddress && !Board().controller) {
-        Fail(kEcic);  // addressing needs the controller; REN alone does not
+    if (const int error = RemoteLocalError(list); error != 0) {
+        Fail(error);
         return;
     }
     Board().remote = true;
@@ -181,12 +228,12 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL EnableLocal(int board, const Address* list)
         Fail(kEarg);
         return;
     }
-    if (list == nullptr || list[0] == kNoAddress) {
-        Board().remote = false;  // REN unasserted: every device goes to local
-    } else if (!Board().controller) {
-        Fail(kEcic);
+    if (const int error = RemoteLocalError(list); error != 0) {
+        Fail(error);
         return;
     }
+    // REN unasserted: every device goes to local. A list that names devices sends them GTL.
+    if (list == nullptr || list[0] == kNoAddress) Board().remote = false;
     Succeed();
 }
 
@@ -204,15 +251,22 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL Send(int board, Address address, const void
         Fail(error);
         return;
     }
-    if (eotMode < 0 || eotMode > 2) {
+    if (eotMode != kNullEnd && eotMode != kDabEnd && eotMode != kNlEnd) {
         Fail(kEarg);
         return;
     }
-    if (!B().Deliver(address & 0xFF, bytes, length)) {
-        Fail(kEabo);
+    if (length < 0) {
+        Fail(kEarg);
         return;
     }
-    Board().ibcntl = static_cast<long>(length);
+    if (!B().Present(address & 0xFF)) {
+        Fail(kEnol);
+        return;
+    }
+    std::vector<std::uint8_t> message(bytes, bytes + length);
+    if (eotMode == kNlEnd) message.push_back('\n');  // the LF that carries END
+    B().Deliver(address & 0xFF, message.data(), static_cast<long long>(message.size()));
+    Board().ibcntl = static_cast<long>(message.size());
     Succeed();
 }
 
@@ -239,19 +293,34 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL Receive(int board, Address address, void* b
     Succeed(static_cast<long long>(reply->size()) <= capacity ? kEnd : 0);
 }
 
-TQ58SIM_EXPORT int TQ58_DRIVER_CALL ThreadIbsta(void) {
-    if (auto code = B().Enter("ThreadIbsta", "")) return static_cast<int>(*code);
-    return Board().ibsta;
+TQ58SIM_EXPORT Status TQ58_DRIVER_CALL ThreadIbsta(void) {
+    if (auto code = B().Enter("ThreadIbsta", "")) return static_cast<Status>(*code);
+    return Reported(Board().ibsta);
 }
 
-TQ58SIM_EXPORT int TQ58_DRIVER_CALL ThreadIberr(void) {
-    if (auto code = B().Enter("ThreadIberr", "")) return static_cast<int>(*code);
-    return Board().iberr;
+TQ58SIM_EXPORT Status TQ58_DRIVER_CALL ThreadIberr(void) {
+    if (auto code = B().Enter("ThreadIberr", "")) return static_cast<Status>(*code);
+    return Reported(Board().iberr);
+}
+
+#if defined(_WIN64)
+// ni4882.h declares the byte count as unsigned long ThreadIbcnt(void) only: ThreadIbcntl is a
+// macro there, so ni4882.dll exports no function of that name.
+TQ58SIM_EXPORT unsigned long TQ58_DRIVER_CALL ThreadIbcnt(void) {
+    if (auto code = B().Enter("ThreadIbcnt", "")) return static_cast<unsigned long>(*code);
+    return static_cast<unsigned long>(Board().ibcntl);
+}
+#else
+// ni488.h and linux-gpib's ib.h declare both: int ThreadIbcnt(void), long ThreadIbcntl(void).
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL ThreadIbcnt(void) {
+    if (auto code = B().Enter("ThreadIbcnt", "")) return static_cast<int>(*code);
+    return static_cast<int>(Board().ibcntl);
 }
 
 TQ58SIM_EXPORT long TQ58_DRIVER_CALL ThreadIbcntl(void) {
     if (auto code = B().Enter("ThreadIbcntl", "")) return static_cast<long>(*code);
     return Board().ibcntl;
 }
+#endif
 
 }  // extern "C"

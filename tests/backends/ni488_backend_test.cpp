@@ -1,5 +1,9 @@
 // The NI-488.2 backend against its stand-in driver, bound by name at run time under this
 // platform's library name.
+#include <cstddef>
+#include <string>
+
+#include "platform/driver_library.h"
 #include "tests/backends/board_test.h"
 
 namespace {
@@ -7,11 +11,35 @@ namespace {
 using board_test::kTmcQuery;
 using board_test::Strings;
 
+// What this target's header says, read here on its own: Send's end modes (NI's ni488.h and
+// ni4882.h number them NULLend 0, NLend 1, DABend 2; linux-gpib's ib.h NULLend 0, DABend 1,
+// NLend 2), the byte count's function (ni4882.h has ThreadIbcnt only, ThreadIbcntl being a macro
+// there) and the transfers' address and count types.
+#if defined(_WIN32)
+constexpr int kNlEnd = 1;
+constexpr int kDabEnd = 2;
+using Address = short;
+#else
+constexpr int kDabEnd = 1;
+constexpr int kNlEnd = 2;
+using Address = unsigned short;
+#endif
+#if defined(_WIN64)
+const std::string kCountFunction = "ThreadIbcnt";
+using Count = std::size_t;
+#else
+const std::string kCountFunction = "ThreadIbcntl";
+using Count = long;
+#endif
+
 constexpr std::int32_t kOpenStatus = 0x0160;  // CMPL, CIC and REM
+constexpr std::int32_t kEcic = 1;
 constexpr std::int32_t kEabo = 6;
 constexpr std::int32_t kEarg = 4;
-// iberr EABO above ERR, TIMO, CMPL, CIC and REM: a transfer that timed out on an open board.
+// ERR, CMPL, CIC and REM with iberr EABO and TIMO (a receive that timed out) or with iberr ENOL
+// (a send that nobody took).
 constexpr std::int32_t kTransferTimedOut = 0x0006C160;
+constexpr std::int32_t kNoListener = 0x00028160;
 
 class Ni488Backend : public board_test::BoardTest {
   protected:
@@ -104,28 +132,72 @@ TEST_F(Ni488Backend, TransfersAddressTheAnalyzerOnEveryCall) {
     EXPECT_EQ(bytes, (lb::ByteBuffer{'2', 13, 10}));
     EXPECT_EQ(s.boardStatus, 0x2000 | kOpenStatus) << "END came with the reply";
     EXPECT_EQ(SinceOpen(),
-              (Strings{"Send(0, 5, [54 4D 43 3F 0D 0A], 6, 1)", "ThreadIbsta()",
-                       "Receive(0, 5, 65536, 256)", "ThreadIbsta()", "ThreadIbcntl()"}))
-        << "END with the last byte sent; the receive may fill 65536 bytes and stops at END only";
+              (Strings{"Send(0, 5, [54 4D 43 3F 0D 0A], 6, " + std::to_string(kDabEnd) + ")",
+                       "ThreadIbsta()", "Receive(0, 5, 65536, 256)", "ThreadIbsta()",
+                       kCountFunction + "()"}))
+        << "DABend: END with the last byte sent, nothing appended; the receive may fill 65536 "
+           "bytes and stops at END only";
+}
+
+// The stand-in on its own: NLend appends a LF, which the analyzer takes as an empty message
+// that discards the reply, so a query sent so goes unanswered.
+TEST_F(Ni488Backend, OnlyNlendAppendsALineFeedThatTheAnalyzerReceives) {
+    Open();
+    platform::DriverLibrary library{TQ58_DRIVER_LIBRARY};
+    platform::DriverFunction<void(int, Address, const void*, Count, int)> send{library, "Send"};
+    for (const int mode : {0, kDabEnd, kNlEnd}) {
+        send(0, 5, kTmcQuery.data(), static_cast<Count>(kTmcQuery.size()), mode);
+        lb::ByteBuffer bytes;
+        const bool answered = lbDef::BoardReceive(bytes);
+        EXPECT_EQ(answered, mode != kNlEnd) << "end mode " << mode;
+        if (answered) {
+            EXPECT_EQ(bytes, (lb::ByteBuffer{'2', 13, 10})) << "end mode " << mode;
+        }
+    }
 }
 
 TEST_F(Ni488Backend, ReceivedCountsStayInsideTheBuffer) {
     Open();
     lbDef::BoardSend(kTmcQuery);
     FailNext("Receive", kEarg);
-    FailNext("ThreadIbcntl", 2);
+    FailNext(kCountFunction, 2);
     lb::ByteBuffer bytes;
     EXPECT_FALSE(lbDef::BoardReceive(bytes));
     EXPECT_EQ(bytes.size(), 2u) << "a failed receive is trimmed to ibcntl too";
     ExpectReceivedCountsStayInsideTheBuffer();
 }
 
-TEST_F(Ni488Backend, EaboIsATimeoutOnBothTransfersAndOtherErrorsAreNot) {
+TEST_F(Ni488Backend, NoListenerAndEaboAreTimeoutsAndOtherErrorsAreNot) {
     Open();
-    ExpectTimeoutsAre(kTransferTimedOut, "Send", "Receive", [](long long iberr) {
+    const auto scripted = [](long long iberr) {
         // The scripted error above ERR, CMPL, CIC and REM.
         return static_cast<std::int32_t>((static_cast<std::uint32_t>(iberr) << 16) | 0x8160u);
-    });
+    };
+    ExpectTimeoutsAre(kTransferTimedOut, "Send", "Receive", scripted, kNoListener);
+    FailNext("Send", kEabo);
+    EXPECT_FALSE(lbDef::BoardSend(kTmcQuery));
+    EXPECT_TRUE(s.boardTimeout) << "a send that timed out";
+    FailNext("Receive", 2);
+    lb::ByteBuffer bytes;
+    EXPECT_FALSE(lbDef::BoardReceive(bytes));
+    EXPECT_FALSE(s.boardTimeout) << "ENOL counts as no answer on a send only";
+}
+
+// After an open that failed before its interface clear, the board is not controller-in-charge.
+TEST_F(Ni488Backend, ACloseAfterAnOpenThatNeverClearedTheInterfaceSaysWhatTheDriverSaid) {
+    standIn.FailCall("SendIFC", 1, kEarg);
+    lb::CardOpen(65536);
+    EXPECT_EQ(s.lastFailure, lb::kOpenFailed);
+    lb::CardClose();
+#if defined(_WIN32)
+    EXPECT_EQ(s.lastFailure, 0) << "NI's EnableLocal unasserts REN alone without CIC";
+#else
+    EXPECT_EQ(s.lastFailure, lb::kCloseFailed) << "linux-gpib's EnableLocal wants CIC";
+    EXPECT_EQ(s.boardStatus >> 16, kEcic);
+    EXPECT_FALSE(s.boardTimeout);
+#endif
+    EXPECT_EQ(standIn.Calls("ibonl").size(), 1u) << "the board is reset all the same";
+    ExpectClosed();
 }
 
 TEST_F(Ni488Backend, TheWholeWayThroughTheSessionReadsTheTimeConstant) {

@@ -121,20 +121,35 @@ inline std::vector<Cell> YamatoCells() {
 }
 
 // The NI-488.2 stand-in fails a call with ERR and the code as iberr (6, EABO, also sets TIMO);
-// for ThreadIbsta and ThreadIbcntl the code is the value they report.
+// for ThreadIbsta and the byte count the code is the value they report. The byte count is
+// ThreadIbcnt on ni4882.dll, whose header has ThreadIbcntl only as a macro. linux-gpib's
+// EnableLocal wants the board to be controller-in-charge, which an open that stopped before its
+// interface clear never made it: there the close fails as well.
 inline std::vector<Cell> Ni488Cells() {
+#if defined(_WIN64)
+    constexpr const char* kCount = "ThreadIbcnt";
+#else
+    constexpr const char* kCount = "ThreadIbcntl";
+#endif
+#if defined(_WIN32)
+    constexpr std::int32_t kUnclearedClose = 0;
+#else
+    constexpr std::int32_t kUnclearedClose = 12020;
+#endif
     return {
-        {"ibconfig", 1, 4, Effect::NotOpened, 12010},
-        {"ibconfig", 1, 6, Effect::NotOpened, 13000},
-        {"SendIFC", 1, 4, Effect::NotOpened, 12010},
+        {"ibconfig", 1, 4, Effect::NotOpened, 12010, kUnclearedClose},
+        {"ibconfig", 1, 6, Effect::NotOpened, 13000, kUnclearedClose},
+        {"SendIFC", 1, 4, Effect::NotOpened, 12010, kUnclearedClose},
         {"EnableRemote", 1, 6, Effect::NotOpened, 13000},
-        {"ThreadIbsta", 1, 0x8000, Effect::NotOpened, 12010},  // ERR, with iberr still 0
-        {"ThreadIbsta", 1, 0xC000, Effect::NotOpened, 13000},  // ERR and TIMO
-        {"Send", 1, 2, Effect::Transfer, 12110},
+        // ERR, with iberr still 0; ERR and TIMO.
+        {"ThreadIbsta", 1, 0x8000, Effect::NotOpened, 12010, kUnclearedClose},
+        {"ThreadIbsta", 1, 0xC000, Effect::NotOpened, 13000, kUnclearedClose},
+        {"Send", 1, 4, Effect::Transfer, 12110},
         {"Send", 2, 6, Effect::Transfer, 13000},
+        {"Send", 3, 2, Effect::Transfer, 13000},  // ENOL: nobody took it, the analyzer is silent
         {"Receive", 1, 4, Effect::Transfer, 12110},
         {"Receive", 2, 6, Effect::Transfer, 13000},
-        {"ThreadIbcntl", 1, -1, Effect::EmptyReply, 0},
+        {kCount, 1, -1, Effect::EmptyReply, 0},
         {"EnableLocal", 1, 4, Effect::Close, 12020, 12020},
         {"ibonl", 1, 6, Effect::Close, 13000, 13000},
     };

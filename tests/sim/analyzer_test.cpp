@@ -66,6 +66,10 @@ TEST(Analyzer, UnknownCommandsAndUnreadRepliesLeaveNothingToRead) {
     analyzer.Write("TMC?\r\n");
     analyzer.Write("DLM0\r\n");
     EXPECT_FALSE(analyzer.Read().has_value()) << "a new command discards the unread reply";
+    analyzer.Write("TMC?\r\n\n");
+    EXPECT_FALSE(analyzer.Read().has_value()) << "so does the empty message of a LF alone";
+    analyzer.Write("TMC?\r\n");
+    EXPECT_EQ(analyzer.Read(), "2\r\n") << "the LF that ends a command is no empty message";
 }
 
 TEST(Analyzer, OverridesAndMutesShapeTheReplies) {
