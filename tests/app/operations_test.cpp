@@ -2,6 +2,10 @@
 // exchanges, pauses and files, and every way an operation is refused or stopped.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -636,7 +640,26 @@ TEST_F(Operations, AFileThatCannotBeCreatedIsNamedAndNoSessionIsOpened) {
     EXPECT_TRUE(standIn.Log().empty());
 }
 
-TEST_F(Downloads, AnExistingFileIsTruncated) {
+#ifdef _WIN32
+// Windows cannot rename over a file that another program holds open without sharing it (a
+// spreadsheet showing the earlier download does): found out before anything is sent, not after
+// the download.
+TEST_F(Downloads, AnEarlierFileHeldOpenIsRefusedBeforeTheSession) {
+    const fs::path earlier = folder / app::kMassMemoryFileName;
+    std::ofstream(earlier, std::ios::binary) << "earlier\r\n";
+    HANDLE held = CreateFileW(earlier.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Run(OperationKind::MassMemoryDownload);
+    CloseHandle(held);
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_NE(notifier.messages[0].find("TQ58メモリーデータ.csv"), std::string::npos);
+    EXPECT_TRUE(standIn.Log().empty()) << "no driver call";
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), "earlier\r\n");
+}
+#endif
+
+TEST_F(Downloads, AnExistingFileIsReplacedWhole) {
     {
         std::ofstream old(folder / app::kMassMemoryFileName, std::ios::binary);
         old << std::string(5000, 'x');

@@ -4,6 +4,7 @@
 
 #include "app/csv_file.h"
 #include "app/layout.h"
+#include "app/outcome.h"
 #include "session/session_state.h"
 #include "tests/win32/win32_test_support.h"
 
@@ -124,8 +125,40 @@ TEST_F(Win32Form1, ASecondClickWhileAnOperationRunsIsRefused) {
         EXPECT_EQ(call.find("[43 4C 52"), std::string::npos) << "CLR0 must not be sent";
     }
     const auto shownFolder = folder.u8string();
-    EXPECT_EQ(TextOf(C("status")), "マスメモリデータ取込: 完了　保存先: " +
-                                       std::string(shownFolder.begin(), shownFolder.end()));
+    EXPECT_EQ(TextOf(C("status")), "マスメモリデータ取込: 完了");
+    EXPECT_EQ(TextOf(C("folder")),
+              "保存先: " + std::string(shownFolder.begin(), shownFolder.end()));
+}
+
+// Every outcome's sentence fits the status line at the window's width, with the longest
+// operation name and counts; the details are in the tooltip, the folder on the line below.
+TEST_F(Win32Form1, EveryStatusSentenceFitsTheWindowAndAFailedOpenSaysWhatToCheck) {
+    HWND status = C("status");
+    RECT box;
+    GetClientRect(status, &box);
+    HDC dc = GetDC(status);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(status, WM_GETFONT, 0, 0)));
+    const std::string name = app::OperationName(app::OperationKind::MassMemoryDownload);
+    app::Tally many;
+    for (int i = 0; i < 99999; ++i) many.Note(13000);
+    std::vector<std::string> words(app::StatusWords().begin(), app::StatusWords().end());
+    words.push_back(many.Word());
+    for (const auto& word : words) {
+        const std::wstring sentence = win32::Widen(app::StatusText(name, word));
+        SIZE extent;
+        GetTextExtentPoint32W(dc, sentence.c_str(), static_cast<int>(sentence.size()), &extent);
+        EXPECT_LE(extent.cx, box.right) << app::StatusText(name, word);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(status, dc);
+
+    standIn.FailCall("gp_init", 1, 4);
+    Click(C("run0"));
+    EXPECT_EQ(TextOf(C("status")), "瞬時値取込: 中止（ボードを開けません）");
+    EXPECT_NE(form->StatusDetails().find(app::BoardNotOpenedHint("gplib2K.dll")),
+              std::string::npos);
+    EXPECT_EQ(notifier.messages.size(), 1u);
 }
 
 TEST_F(Win32Form1, ClosingDuringADownloadStopsItKeepsTheLinesAndClosesTheSession) {
