@@ -1,8 +1,8 @@
 // Preloaded into 32-bit Wine's processes while they run under qemu-user (scripts/wine-session.sh).
 // qemu-user 7.2 ignores MAP_FIXED_NOREPLACE and takes the address as a hint, so the tens of
 // thousands of address reservations that Wine's loader makes at start-up land elsewhere, each after
-// a long search, and a program needs about 70 s to start. Here a mapping that did not land where
-// it was asked for is undone and fails with EEXIST, as the kernel does: a start takes half a
+// a long search, and a program needs over a minute to start. Here a mapping that did not land
+// where it was asked for is undone and fails with EEXIST, as the kernel does: a start takes half a
 // second.
 //
 // Built without a C library (-m32 -nostdlib), so that no 32-bit development packages are needed:
