@@ -20,4 +20,4 @@ EXTRA_PACKAGES="g++-mingw-w64-x86-64-win32 wine wine64 googletest" scripts/insta
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 --target wait_bench_win32
 source scripts/wine-session.sh
-wine build/windows-x64/bench/wait_bench_win32.exe
+"$wine64" build/windows-x64/bench/wait_bench_win32.exe

@@ -1,11 +1,11 @@
 // Compile-time checks of a driver function type against the board maker's interface.
 //
-// The boards' drivers are 32-bit Windows DLLs, and these machines cannot execute 32-bit code:
-// a wrong calling convention or a widened argument would only show on the user's PC, as a
-// corrupted stack or a garbled value. So each backend states, next to its driver functions,
-// the width in bytes of every result and argument as the interface documents it, and the i686
-// build checks the types against that statement and against stdcall spelled out here, apart
-// from TQ58_DRIVER_CALL.
+// The boards' drivers are 32-bit Windows DLLs: a wrong calling convention or a widened argument
+// shows, if at all, only at run time as a corrupted stack or a garbled value, and only against a
+// driver that reads its arguments as the real one does. So each backend states, next to its
+// driver functions, the width in bytes of every result and argument as the interface documents
+// it, and the i686 build checks the types against that statement and against stdcall spelled out
+// here, apart from TQ58_DRIVER_CALL.
 #pragma once
 
 #include <array>

@@ -13,7 +13,7 @@ cmake --build --preset windows-x64 --target "$program" sim/all
 
 build=build/windows-x64
 source scripts/wine-session.sh
-WINEPATH="Z:$PWD/$build/standins" setsid wine "$build/bin/$program.exe" </dev/null >/dev/null 2>&1 &
+WINEPATH="Z:$PWD/$build/standins" setsid "$wine64" "$build/bin/$program.exe" </dev/null >/dev/null 2>&1 &
 sleep 8
 import -window root -crop 640x400+0+0 "$build/$program-win32.png"
 echo "Screenshot: $build/$program-win32.png"

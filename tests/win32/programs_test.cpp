@@ -1,8 +1,12 @@
 // One Windows program, through its Win32 window, backend and stand-in DLL: the downloads write
-// the same bytes as the Linux programs do from the simulated analyzer.
+// the same bytes as the Linux programs do from the simulated analyzer. The last test starts the
+// program's own .exe, as it ships, and clicks it like a user.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "app/csv_file.h"
+#include "app/layout.h"
 #include "app/numeric_value.h"
 #include "session/wait.h"
 #include "tests/support/expected_files.h"
@@ -63,6 +67,91 @@ TEST_F(Win32Program, InstantaneousReadoutShowsTheAnalyzersSettings) {
     EXPECT_EQ(TextOf(form->Control("octoct")), "1/3oct");
     EXPECT_EQ(TextOf(form->Control("補正")), "F");
     EXPECT_EQ(TextOf(form->Control("マスデータ")), "+065.0,+061.2,+063.4");
+}
+
+struct ProgramWindowSearch {
+    DWORD process;
+    HWND window;
+};
+
+// A window enumeration procedure is stdcall on 32-bit Windows.
+BOOL CALLBACK FindProgramWindow(HWND window, LPARAM search) {
+    auto& found = *reinterpret_cast<ProgramWindowSearch*>(search);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != found.process || TextOf(window) != app::kWindowCaption) return TRUE;
+    found.window = window;
+    return FALSE;
+}
+
+BOOL CALLBACK FindButton(HWND control, LPARAM search) {
+    auto& found = *reinterpret_cast<std::pair<std::string, HWND>*>(search);
+    if (TextOf(control) != found.first) return TRUE;
+    found.second = control;
+    return FALSE;
+}
+
+template <typename Condition>
+bool Within(std::chrono::seconds limit, Condition condition) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        Sleep(100);
+    }
+    return true;
+}
+
+// The .exe is copied into a folder of its own, where it writes its file; it finds the stand-in
+// driver on PATH, as it would find the board's driver, never beside itself. The file is read
+// again once the program has ended, so a download that goes on writing is caught.
+TEST(ShippedProgram, DownloadsTheMassMemoryThroughItsWindowAndEndsWhenClosed) {
+    const fs::path folder = fs::temp_directory_path() / ("tq58-shipped-" TQ58_PROGRAM);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path program = folder / (TQ58_PROGRAM ".exe");
+    fs::copy_file(fs::path(TQ58_PROGRAM_DIR) / (TQ58_PROGRAM ".exe"), program);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               folder.c_str(), &startup, &started))
+        << "cannot start " << program << ": error " << GetLastError();
+    // The window is found first, its controls once they are made.
+    ProgramWindowSearch search{started.dwProcessId, nullptr};
+    std::pair<std::string, HWND> button{app::FindControl("run1")->text, nullptr};
+    Within(std::chrono::seconds(30), [&] {
+        if (search.window == nullptr) {
+            EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
+        }
+        if (search.window != nullptr) {
+            EnumChildWindows(search.window, FindButton, reinterpret_cast<LPARAM>(&button));
+        }
+        return button.second != nullptr;
+    });
+
+    const fs::path file = folder / app::kMassMemoryFileName;
+    const std::string expected = testing_support::ExpectedMassMemoryFile(1, 100);
+    if (button.second != nullptr) {
+        PostMessageW(search.window, WM_COMMAND, Clicked(button.second),
+                     reinterpret_cast<LPARAM>(button.second));
+        Within(std::chrono::seconds(60), [&] { return FileBytes(file) == expected; });
+    }
+    if (search.window != nullptr) PostMessageW(search.window, WM_CLOSE, 0, 0);
+    const bool ended = WaitForSingleObject(started.hProcess, 30000) == WAIT_OBJECT_0;
+    DWORD exitCode = 0;
+    GetExitCodeProcess(started.hProcess, &exitCode);
+    if (!ended) TerminateProcess(started.hProcess, 1);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+
+    ASSERT_NE(search.window, nullptr) << TQ58_PROGRAM ".exe showed no window";
+    ASSERT_NE(button.second, nullptr) << "no button " << button.first;
+    EXPECT_EQ(FileBytes(file), expected);
+    EXPECT_TRUE(ended) << TQ58_PROGRAM ".exe did not end when its window was closed";
+    EXPECT_EQ(exitCode, 0u);
+    fs::remove_all(folder);
 }
 
 }  // namespace
