@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/interface_choice.h"
 #include "session/error_codes.h"
 
 namespace app {
@@ -57,6 +58,16 @@ constexpr std::string_view kDriverMissingTail = "がインストールされて�
 
 constexpr std::array kSetupHints{kLinuxGpibNotOpened, kNi488NotOpened, kVisaNotOpened,
                                  kMakersBoardNotOpened, kAnalyzerSilent};
+
+// A hint that names GPIB0, with the interface the user chose in its place.
+std::string WithChosenInterface(std::string_view hint) {
+    std::string text(hint);
+    const std::string& chosen = CurrentInterface().name;
+    if (const size_t at = text.find("GPIB0"); at != std::string::npos && !chosen.empty()) {
+        text.replace(at, 5, chosen);
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -127,9 +138,9 @@ std::string BoardNotOpenedHint(const std::string& library) {
         case Interface::LinuxGpib:
             return std::string(kLinuxGpibNotOpened);
         case Interface::Ni488:
-            return std::string(kNi488NotOpened);
+            return WithChosenInterface(kNi488NotOpened);
         case Interface::Visa:
-            return std::string(kVisaNotOpened);
+            return WithChosenInterface(kVisaNotOpened);
         case Interface::MakersBoard:
             break;
     }

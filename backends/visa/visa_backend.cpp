@@ -19,7 +19,6 @@
 // boardStatus holds the VISA status of the latest call whose result counts: negative is an
 // error, zero or positive a success, warnings included.
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -185,7 +184,9 @@ bool Instrument() {
 }
 
 std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
     return text;
 }
 

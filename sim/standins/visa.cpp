@@ -14,7 +14,6 @@
 // the REN modes 0 to 6. Every session takes VI_ATTR_TMO_VALUE and no other attribute. A transfer
 // that nobody listens to or answers returns VI_ERROR_TMO at once; a read whose reply does not
 // fit returns VI_SUCCESS_MAX_CNT. A scripted code is returned as the call's status.
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
@@ -98,7 +97,9 @@ std::string Hex(std::uint32_t value) {
 }
 
 std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
     return text;
 }
 
