@@ -49,4 +49,5 @@ tq58_describe_program(tq58pc-visa ${TQ58_VISA_LIBRARY}
 function(tq58_choose_interface program key default)
   target_compile_definitions(${program} PRIVATE TQ58_INTERFACE_KEY="${key}"
                              TQ58_INTERFACE_DEFAULT="${default}")
+  set_property(GLOBAL PROPERTY TQ58_PROGRAM_${program}_INTERFACE ${key} ${default})
 endfunction()
