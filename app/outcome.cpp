@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "app/interface_choice.h"
 #include "session/error_codes.h"
@@ -59,12 +61,22 @@ constexpr std::string_view kDriverMissingTail = "がインストールされて�
 constexpr std::array kSetupHints{kLinuxGpibNotOpened, kNi488NotOpened, kVisaNotOpened,
                                  kMakersBoardNotOpened, kAnalyzerSilent};
 
-// A hint that names GPIB0, with the interface the user chose in its place.
+// A hint that names board 0, with the interface the user chose in its place: "GPIB0" becomes
+// its name, and for linux-gpib "minor 0" and "/dev/gpib0" its board index n ("GPIBn").
 std::string WithChosenInterface(std::string_view hint) {
     std::string text(hint);
     const std::string& chosen = CurrentInterface().name;
-    if (const size_t at = text.find("GPIB0"); at != std::string::npos && !chosen.empty()) {
-        text.replace(at, 5, chosen);
+    if (chosen.empty()) return text;
+    const std::string index = chosen.starts_with("GPIB") ? chosen.substr(4) : std::string();
+    std::vector<std::pair<std::string, std::string>> replacements{{"GPIB0", chosen}};
+    if (!index.empty()) {
+        replacements.insert(replacements.end(),
+                            {{"minor 0", "minor " + index}, {"/dev/gpib0", "/dev/gpib" + index}});
+    }
+    for (const auto& [from, to] : replacements) {
+        if (const size_t at = text.find(from); at != std::string::npos) {
+            text.replace(at, from.size(), to);
+        }
     }
     return text;
 }
@@ -136,7 +148,7 @@ std::string DriverMissingHint(const std::string& library) {
 std::string BoardNotOpenedHint(const std::string& library) {
     switch (InterfaceOf(library)) {
         case Interface::LinuxGpib:
-            return std::string(kLinuxGpibNotOpened);
+            return WithChosenInterface(kLinuxGpibNotOpened);
         case Interface::Ni488:
             return WithChosenInterface(kNi488NotOpened);
         case Interface::Visa:

@@ -144,6 +144,8 @@ TEST_F(ChosenInterface, AnInterfaceTheDriverRefusesStopsBeforeAnyTransfer) {
     EXPECT_NE(message.find(kKey == "board" ? "iberr 7 (ENEB)" : "VI_ERROR_RSRC_NFOUND"),
               std::string::npos)
         << message;
+    EXPECT_EQ(message.find("GPIB0"), std::string::npos) << "what to check names GPIB2: " << message;
+    EXPECT_EQ(message.find("minor 0"), std::string::npos) << message;
     EXPECT_TRUE(Transfers().empty());
     EXPECT_FALSE(fs::exists(folder / app::kMassMemoryFileName));
     EXPECT_NE(StatusTip().find("（GPIB2）"), std::string::npos) << StatusTip();
