@@ -3,6 +3,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "app/interface_choice.h"
 #include "app/numeric_value.h"
 #include "session/error_codes.h"
 #include "session/session.h"
@@ -97,13 +98,12 @@ void OperationContext::Open() {
     Noted([] { lb::CardOpen(kReceiveBufferSize); });
     const std::int32_t openCode = lb::sessionState.lastError;
     if (openCode == lb::kSuccess) return;
+    const std::int32_t driverStatus = lb::sessionState.boardStatus;  // the close replaces it
     // The backend may hold part of the board (a driver initialised, its time-out refused):
     // it is released, and whatever the close says is not a second failure to report.
     sessionOpen_ = false;
     lb::CardClose();
-    throw OperationStopped("ボードを開けません（" + std::to_string(openCode) + " " +
-                               SessionCodeText(openCode) + "）。",
-                           StopReason::BoardNotOpened);
+    throw OperationStopped(BoardNotOpenedText(openCode, driverStatus), StopReason::BoardNotOpened);
 }
 
 void OperationContext::SelectAddress() {

@@ -1,6 +1,7 @@
 #include "app/operation_runner.h"
 
 #include "app/csv_file.h"
+#include "app/interface_choice.h"
 #include "app/layout.h"
 #include "app/numeric_value.h"
 #include "app/operation_context.h"
@@ -107,13 +108,16 @@ void OperationRunner::Run(OperationKind kind) {
     } runningReset{running_};
 
     window_.ShowProgress(0, 0);
-    window_.ShowStatus({StatusText(name, kStatusRunning)});
+    window_.ShowStatus({WithInterface(StatusText(name, kStatusRunning))});
     OperationContext operation(window_);
     const Ending ending = RunToEnding(kind, operation);
     window_.ShowProgress(0, 0);
 
     Status status{StatusText(name, ending.word), ending.message};
     if (ending.message.empty()) status.details = operation.tally().Details();
+    if (const std::string named = InterfaceText(); !named.empty()) {
+        status.details += (status.details.empty() ? "" : "\n") + named;
+    }
     std::string message = ending.message;
     if (operation.file() != nullptr) {
         const std::filesystem::path target = operation.file()->target();
@@ -132,6 +136,7 @@ void OperationRunner::Run(OperationKind kind) {
             }
         }
     }
+    status.summary = WithInterface(status.summary);
     window_.ShowStatus(status);
     if (ending.tellUser && !message.empty()) {
         notifier_.Tell(message + "\n「" + name + "」を中止しました。");

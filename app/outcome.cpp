@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
+#include "app/interface_choice.h"
 #include "session/error_codes.h"
 
 namespace app {
@@ -57,6 +60,26 @@ constexpr std::string_view kDriverMissingTail = "がインストールされて�
 
 constexpr std::array kSetupHints{kLinuxGpibNotOpened, kNi488NotOpened, kVisaNotOpened,
                                  kMakersBoardNotOpened, kAnalyzerSilent};
+
+// A hint that names board 0, with the interface the user chose in its place: "GPIB0" becomes
+// its name, and for linux-gpib "minor 0" and "/dev/gpib0" its board index n ("GPIBn").
+std::string WithChosenInterface(std::string_view hint) {
+    std::string text(hint);
+    const std::string& chosen = CurrentInterface().name;
+    if (chosen.empty()) return text;
+    const std::string index = chosen.starts_with("GPIB") ? chosen.substr(4) : std::string();
+    std::vector<std::pair<std::string, std::string>> replacements{{"GPIB0", chosen}};
+    if (!index.empty()) {
+        replacements.insert(replacements.end(),
+                            {{"minor 0", "minor " + index}, {"/dev/gpib0", "/dev/gpib" + index}});
+    }
+    for (const auto& [from, to] : replacements) {
+        if (const size_t at = text.find(from); at != std::string::npos) {
+            text.replace(at, from.size(), to);
+        }
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -125,11 +148,11 @@ std::string DriverMissingHint(const std::string& library) {
 std::string BoardNotOpenedHint(const std::string& library) {
     switch (InterfaceOf(library)) {
         case Interface::LinuxGpib:
-            return std::string(kLinuxGpibNotOpened);
+            return WithChosenInterface(kLinuxGpibNotOpened);
         case Interface::Ni488:
-            return std::string(kNi488NotOpened);
+            return WithChosenInterface(kNi488NotOpened);
         case Interface::Visa:
-            return std::string(kVisaNotOpened);
+            return WithChosenInterface(kVisaNotOpened);
         case Interface::MakersBoard:
             break;
     }

@@ -43,3 +43,11 @@ tq58_describe_program(tq58pc-ni488 ${TQ58_NI488_LIBRARY}
 tq58_describe_program(tq58pc-visa ${TQ58_VISA_LIBRARY}
   "VISA ライブラリで使う GP-IB ボード・USB-GPIB 変換器"
   "GPIB board or USB-GPIB adapter through a VISA library")
+
+# tq58_choose_interface(PROGRAM KEY DEFAULT): the program's user chooses the interface it drives,
+# with "--KEY value" on the command line or "KEY = value" in the settings file; DEFAULT otherwise.
+function(tq58_choose_interface program key default)
+  target_compile_definitions(${program} PRIVATE TQ58_INTERFACE_KEY="${key}"
+                             TQ58_INTERFACE_DEFAULT="${default}")
+  set_property(GLOBAL PROPERTY TQ58_PROGRAM_${program}_INTERFACE ${key} ${default})
+endfunction()

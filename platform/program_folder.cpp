@@ -71,4 +71,25 @@ std::filesystem::path OutputFolder() {
 #endif
 }
 
+std::filesystem::path ChooseSettingsFile(const std::string& configHome, const std::string& home) {
+    // The XDG base directory rules: a relative $XDG_CONFIG_HOME is ignored.
+    if (!configHome.empty() && configHome.front() == '/') {
+        return std::filesystem::path(configHome) / "tq58pc" / "settings.ini";
+    }
+    if (!home.empty() && home.front() == '/') {
+        return std::filesystem::path(home) / ".config" / "tq58pc" / "settings.ini";
+    }
+    return {};
+}
+
+std::filesystem::path SettingsFile() {
+#ifdef _WIN32
+    return ProgramFolder() / "settings.ini";
+#else
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    return ChooseSettingsFile(configHome ? configHome : "", home ? home : "");
+#endif
+}
+
 }  // namespace platform

@@ -20,4 +20,12 @@ std::filesystem::path ChooseOutputFolder(const std::filesystem::path& programFol
                                          bool programFolderWritable, std::string documents,
                                          const std::string& home);
 
+// The settings file of the programs that take settings: settings.ini beside the program on
+// Windows; on Linux tq58pc/settings.ini in the user's configuration folder.
+std::filesystem::path SettingsFile();
+
+// SettingsFile's choice on Linux: configHome is $XDG_CONFIG_HOME, home $HOME (either may be
+// empty). Empty when neither names a folder.
+std::filesystem::path ChooseSettingsFile(const std::string& configHome, const std::string& home);
+
 }  // namespace platform

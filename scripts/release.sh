@@ -34,6 +34,9 @@ for arch in x86 x64; do
   [ "$listed" = "$expected" ] || fail "$zip holds other files than the programs, guide and README:
 $(diff <(echo "$expected") <(echo "$listed"))"
   ! grep -qi '\.dll$\|test\|drive' <<<"$listed" || fail "$zip holds a DLL, a test or a drive program"
+  # Notepad before Windows 10 1809 runs lines that end in LF alone together into one.
+  unzip -p "$zip" "$top/README.txt" | perl -0777 -ne 'exit(/(?<!\r)\n/ || !/\r\n\z/)' \
+    || fail "README.txt in $zip has a line that does not end in CR LF"
 done
 
 # --- Debian package -----------------------------------------------------------------------

@@ -2,7 +2,8 @@
 // library the search path offers (the run script offers the simulated bench), then prints the
 // file's path and first lines and saves a screenshot of the window beside the file. The window
 // picks its folder as the program does, so the release check runs this from a folder its user
-// cannot write. Built for the scripts only; the programs themselves take no command line.
+// cannot write, unless a first argument names the folder to write into (the guide's picture
+// shows a documents folder, as a user's window does). Built for the scripts only.
 #include <QApplication>
 #include <QPixmap>
 #include <QPushButton>
@@ -29,9 +30,10 @@ class PrintingNotifier : public app::Notifier {
 int main(int argc, char** argv) {
     ProgramArguments arguments(argc, argv);
     QApplication application(arguments.count(), arguments.values());
-    const std::filesystem::path folder = platform::OutputFolder();
+    const std::filesystem::path folder =
+        argc > 1 ? std::filesystem::path(argv[1]) : platform::OutputFolder();
     PrintingNotifier notifier;
-    Form1 form(&notifier);
+    Form1 form(&notifier, folder);
     form.show();
     QApplication::processEvents();
 

@@ -1,6 +1,7 @@
 // What the programs hand to QApplication. Qt acts on options it finds on the command line
 // (-reverse mirrors the whole layout, -style and -platform change the window); the programs
-// take no command line, so Qt is handed the program's name alone.
+// take none of them, so Qt is handed the program's name alone. (The two programs whose user
+// chooses the interface read their one option from the command line themselves.)
 #pragma once
 
 class ProgramArguments {

@@ -2,14 +2,15 @@
 // Windows, ni4882.dll on x86_64 Windows, linux-gpib's libgpib.so.0 on Linux (the name is chosen
 // when the backend is built). It uses the 488.2 multidevice routines, which take the board index
 // and the device's address on every call as the other boards' drivers do, ibconfig and ibonl on
-// the board index, and the thread's own copies of ibsta, iberr and the byte count (the global
-// variables are not exported the same way). Types, constants and the functions' names follow
-// each target's own header: see ni488_interface.h.
+// the board index (0, the interface GPIB0, unless the user chose another), and the thread's own
+// copies of ibsta, iberr and the byte count (the global variables are not exported the same way).
+// Types, constants and the functions' names follow each target's own header: see ni488_interface.h.
 //
 // boardStatus holds the status word ibsta in its low 16 bits and, when ibsta has ERR set, the
 // error code iberr in the bits above: 0x0006C100 is ERR, TIMO and CMPL with EABO.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <iterator>
 #include <string>
 #include <type_traits>
@@ -18,6 +19,7 @@
 #include "platform/driver_library.h"
 #include "platform/driver_signature.h"
 #include "session/backend.h"
+#include "session/chosen_interface.h"
 #include "session/session_state.h"
 
 namespace lbDef {
@@ -28,7 +30,10 @@ using ni488::Address;
 using platform::DriverFunction;
 using Int = std::int32_t;  // C int: 32 bits on every target
 
-constexpr Int kBoard = 0;  // board index 0, the interface "GPIB0"
+// The board index: n is the interface "GPIBn". The drivers number their boards from 0 and refuse
+// an index they have no board for (ENEB) at its first call.
+Int boardIndex = 0;
+constexpr Int kHighestBoard = 99;
 
 // Every 488.2 routine but ibconfig and ibonl returns nothing: the outcome is read back through
 // ThreadIbsta, ThreadIberr and the byte count after each call.
@@ -106,22 +111,61 @@ Int TimeoutCode(std::int16_t seconds) {
     return ni488::kTimeoutSteps[std::size(ni488::kTimeoutSteps) - 1].code;
 }
 
+// iberr's names, the same in every family's header.
+constexpr const char* kErrorNames[] = {"EDVR", "ECIC", "ENOL", "EADR", "EARG", "ESAC", "EABO",
+                                       "ENEB", "EDMA", "",     "EOIP", "ECAP", "EFSO", "",
+                                       "EBUS", "ESTB", "ESRQ", "",     "",     "",     "ETAB"};
+
 }  // namespace
+
+std::string ChooseInterface(const std::string& choice) {
+    // A plain index, as the drivers number their boards.
+    if (choice.empty() || choice.size() > 2 ||
+        choice.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoi(choice) > kHighestBoard) {
+        return "ボード番号「" + choice + "」は使えません。0 から " + std::to_string(kHighestBoard) +
+               " の番号を指定してください（GPIB0 は 0）。";
+    }
+    boardIndex = std::stoi(choice);
+    return {};
+}
+
+std::string InterfaceName() {
+    return "GPIB" + std::to_string(boardIndex);
+}
+
+std::string InterfaceNote() {
+    return {};
+}
+
+std::string DriverStatusText(std::int32_t boardStatus) {
+    const auto ibsta = static_cast<std::uint32_t>(boardStatus) & 0xFFFF;
+    char text[32];
+    std::snprintf(text, sizeof text, "ibsta 0x%04X", static_cast<unsigned>(ibsta));
+    std::string words = text;
+    if ((ibsta & ni488::kErr) == 0) return words;
+    const auto iberr = static_cast<std::uint32_t>(boardStatus) >> 16;
+    words += ", iberr " + std::to_string(iberr);
+    if (iberr < std::size(kErrorNames) && kErrorNames[iberr][0] != '\0') {
+        words += std::string(" (") + kErrorNames[iberr] + ")";
+    }
+    return words;
+}
 
 bool BoardOpen(std::int32_t bufferSize) {
     lb::ResetClosedSession();  // closed until the board is ready
     auto& driver = Driver();
 
     // The time-out first, so that even the interface clear cannot hang for the default.
-    driver.ibconfig(kBoard, ni488::kIbcTmo, TimeoutCode(S().timeoutSetting));
+    driver.ibconfig(boardIndex, ni488::kIbcTmo, TimeoutCode(S().timeoutSetting));
     bool ready = Keep(LatestOutcome());
     if (ready) {
-        driver.SendIFC(kBoard);
+        driver.SendIFC(boardIndex);
         ready = Keep(LatestOutcome());
     }
     if (ready) {
         Address wholeBus[] = {ni488::kNoAddress};  // an empty list: REN alone, for the whole bus
-        driver.EnableRemote(kBoard, wholeBus);
+        driver.EnableRemote(boardIndex, wholeBus);
         ready = Keep(LatestOutcome());
     }
     S().cardOpen = ready;
@@ -137,20 +181,20 @@ bool BoardClose() {
     // controller-in-charge even for that, so there a close after an open that failed before its
     // interface clear fails too (ECIC), and says so.
     Address wholeBus[] = {ni488::kNoAddress};
-    driver.EnableLocal(kBoard, wholeBus);
+    driver.EnableLocal(boardIndex, wholeBus);
     const Outcome local = LatestOutcome();
     // ibonl with 1 puts the board back to its configured settings, the time-out included: that
     // is all the release this backend needs, since every open configures the board afresh.
     // (Neither family refuses ibonl with 0, which takes the board offline; nothing here needs
     // that.)
-    driver.ibonl(kBoard, 1);
+    driver.ibonl(boardIndex, 1);
     const Outcome reset = LatestOutcome();
     return Keep(local.ok ? reset : local) && local.ok;
 }
 
 bool BoardSend(const lb::ByteBuffer& bytes) {
     // ni488.h types the data as void*, although the driver only reads it.
-    Driver().Send(kBoard, static_cast<Address>(S().activeAddress),
+    Driver().Send(boardIndex, static_cast<Address>(S().activeAddress),
                   const_cast<std::uint8_t*>(bytes.data()),
                   static_cast<ni488::ByteCount>(bytes.size()), ni488::kDabEnd);
     Outcome outcome = LatestOutcome();
@@ -164,7 +208,7 @@ bool BoardReceive(lb::ByteBuffer& bytes) {
     const std::int32_t capacity = std::max<std::int32_t>(S().recvBufferSize, 0);
     lb::ByteBuffer buffer(static_cast<size_t>(capacity), 0);
     auto& driver = Driver();
-    driver.Receive(kBoard, static_cast<Address>(S().activeAddress), buffer.data(),
+    driver.Receive(boardIndex, static_cast<Address>(S().activeAddress), buffer.data(),
                    static_cast<ni488::ByteCount>(capacity), ni488::kStopEnd);
     const bool received = Keep(LatestOutcome());
     // The count covers the bytes received, also those before a failure. ni4882.h makes it

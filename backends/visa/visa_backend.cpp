@@ -4,18 +4,31 @@
 // through an instrument session on "GPIB0::<address>::INSTR", opened on the first transfer to an
 // address and kept while the address stays the same.
 //
+// The user may choose another interface: "GPIB1" (GPIB1::INTFC, GPIB1::<address>::INSTR), or a
+// LAN-GPIB gateway (VXI-11), "TCPIP0::<host>::gpib0::INTFC" with instruments
+// "TCPIP0::<host>::gpib0,<address>::INSTR". VISA defines no interface class for TCPIP, so a
+// gateway may have no INTFC resource; given as "TCPIP0::<host>::gpib0,<address>::INSTR" (the
+// address is the window's), the gateway is used through instrument sessions alone. No interface
+// clear is sent then: the gateway is its bus's system controller and cleared it when it started,
+// and every transfer addresses the analyzer. Remote enable, which the analyzer needs to take its
+// settings, is asserted with the analyzer addressed (viGpibControlREN is defined on a TCPIP
+// instrument session), and the close sends it go-to-local the same way.
+//
 // Types and constants as visa.h and visatype.h give them for each target: see visa_interface.h.
 //
 // boardStatus holds the VISA status of the latest call whose result counts: negative is an
 // error, zero or positive a success, warnings included.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "backends/visa/visa_interface.h"
 #include "platform/driver_library.h"
 #include "platform/driver_signature.h"
 #include "session/backend.h"
+#include "session/chosen_interface.h"
 #include "session/session_state.h"
 
 namespace lbDef {
@@ -37,7 +50,14 @@ constexpr ViUInt32 kNoLock = visa::kNoLock;
 constexpr ViUInt32 kImmediately = 0;  // viOpen's wait for a lock, which no session asks for
 constexpr ViUInt16 kRenAssert = visa::kGpibRenAssert;
 constexpr ViUInt16 kRenDeassertGtl = visa::kGpibRenDeassertGtl;  // GTL to all, then REN off
-constexpr const char* kInterface = "GPIB0::INTFC";
+
+// The interface the sessions go through.
+struct Interface {
+    std::string name = "GPIB0";                      // as the status line shows it
+    std::string interfaceResource = "GPIB0::INTFC";  // empty: instrument sessions alone
+    std::string instrumentPrefix = "GPIB0::";        // + address + "::INSTR"
+};
+Interface chosen;
 
 struct VisaDriver {
     platform::DriverLibrary library{TQ58_VISA_LIBRARY};
@@ -119,7 +139,9 @@ bool OpenInterface() {
         return false;
     }
     ViSession opened = kNone;
-    if (!Keep(driver.viOpen(sessions.manager, kInterface, kNoLock, kImmediately, &opened))) {
+    if (chosen.interfaceResource.empty()) return true;  // see Instrument()
+    if (!Keep(driver.viOpen(sessions.manager, chosen.interfaceResource.c_str(), kNoLock,
+                            kImmediately, &opened))) {
         return false;
     }
     sessions.interface = opened;
@@ -139,12 +161,20 @@ bool Instrument() {
         driver.viClose(sessions.instrument);  // given up whatever it says
         sessions.instrument = kNone;
     }
-    const std::string name = "GPIB0::" + std::to_string(S().activeAddress) + "::INSTR";
+    const std::string name =
+        chosen.instrumentPrefix + std::to_string(S().activeAddress) + "::INSTR";
     ViSession opened = kNone;
     if (!Keep(driver.viOpen(sessions.manager, name.c_str(), kNoLock, kImmediately, &opened))) {
         return false;
     }
-    if (!Keep(driver.viSetAttribute(opened, kAttrTimeout, TimeoutMs()))) {
+    bool ready = Keep(driver.viSetAttribute(opened, kAttrTimeout, TimeoutMs()));
+    if (ready && chosen.interfaceResource.empty()) {
+        // No interface session: remote enable with the analyzer addressed. A gateway that does
+        // not offer it on its instrument sessions keeps its bus in remote itself.
+        const ViStatus status = driver.viGpibControlREN(opened, visa::kGpibRenAssertAddress);
+        if (status != visa::kErrorNsupOper) ready = Keep(status);
+    }
+    if (!ready) {
         driver.viClose(opened);  // tried afresh on the next transfer
         return false;
     }
@@ -153,7 +183,115 @@ bool Instrument() {
     return true;
 }
 
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
+    return text;
+}
+
+bool Digits(const std::string& text, size_t most) {
+    return !text.empty() && text.size() <= most &&
+           text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Cuts suffix (any case) off text; true when it was there.
+bool CutSuffix(std::string& text, const std::string& suffix) {
+    if (text.size() <= suffix.size() || Upper(text.substr(text.size() - suffix.size())) != suffix) {
+        return false;
+    }
+    text.resize(text.size() - suffix.size());
+    return true;
+}
+
+std::vector<std::string> Fields(const std::string& text) {
+    std::vector<std::string> fields;
+    for (size_t start = 0;;) {
+        const size_t end = text.find("::", start);
+        fields.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) return fields;
+        start = end + 2;
+    }
+}
+
+// The interface a choice names, or nothing. VISA reads resource names without regard to case.
+bool ReadChoice(std::string text, Interface& read) {
+    const bool intfc = CutSuffix(text, "::INTFC");
+    const bool instr = !intfc && CutSuffix(text, "::INSTR");
+    const std::vector<std::string> fields = Fields(text);
+    const std::string kind = Upper(fields[0]);
+    if (kind.rfind("GPIB", 0) == 0 && fields.size() == 1 && !instr) {
+        const std::string board = kind.substr(4);
+        if (!board.empty() && !Digits(board, 2)) return false;
+        read.name = "GPIB" + (board.empty() ? "0" : board);
+        read.interfaceResource = read.name + "::INTFC";
+        read.instrumentPrefix = read.name + "::";
+        return true;
+    }
+    if (kind.rfind("TCPIP", 0) != 0 || fields.size() != 3 || fields[1].empty() ||
+        (kind.size() > 5 && !Digits(kind.substr(5), 2))) {
+        return false;
+    }
+    // The gateway's GPIB interface, "gpib0", and in an instrument's name its address after
+    // a comma: the window's address takes its place.
+    std::string device = fields[2];
+    const size_t comma = device.find(',');
+    if (comma != std::string::npos) {
+        if (intfc || !Digits(device.substr(comma + 1), 2)) return false;
+        device.resize(comma);
+    } else if (instr) {
+        return false;  // a gateway's own instrument, not one on its bus
+    }
+    if (Upper(device).rfind("GPIB", 0) != 0 || !Digits(device.substr(4), 2)) return false;
+    read.name = fields[0] + "::" + fields[1] + "::" + device;
+    read.interfaceResource = intfc ? read.name + "::INTFC" : std::string();
+    read.instrumentPrefix = read.name + ",";
+    return true;
+}
+
 }  // namespace
+
+std::string ChooseInterface(const std::string& choice) {
+    Interface read;
+    if (!ReadChoice(choice, read)) {
+        return "VISA インターフェース「" + choice +
+               "」は使えません。GPIB0、GPIB1 のようなインターフェース名か、LAN-GPIB ゲートウェイの"
+               "リソース名（TCPIP0::192.168.1.20::gpib0::INTFC、"
+               "TCPIP0::192.168.1.20::gpib0,5::INSTR など）を指定してください。";
+    }
+    chosen = read;
+    return {};
+}
+
+std::string InterfaceName() {
+    return chosen.name;
+}
+
+std::string InterfaceNote() {
+    if (!chosen.interfaceResource.empty()) return {};
+    return "「" + chosen.name +
+           "」はインターフェースのリソース（INTFC）を使わずに、測定器のリソースだけで通信します"
+           "（インターフェースクリアは送りません）。";
+}
+
+std::string DriverStatusText(std::int32_t boardStatus) {
+    struct Named {
+        ViStatus status;
+        const char* name;
+    };
+    static constexpr Named kNames[] = {{kTimeoutError, "VI_ERROR_TMO"},
+                                       {visa::kErrorRsrcNfound, "VI_ERROR_RSRC_NFOUND"},
+                                       {visa::kErrorInvRsrcName, "VI_ERROR_INV_RSRC_NAME"},
+                                       {visa::kErrorNsupOper, "VI_ERROR_NSUP_OPER"},
+                                       {visa::kErrorNcic, "VI_ERROR_NCIC"}};
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(boardStatus));
+    std::string words = text;
+    for (const Named& named : kNames) {
+        if (named.status == boardStatus) words += std::string(" (") + named.name + ")";
+    }
+    return words;
+}
 
 bool BoardOpen(std::int32_t bufferSize) {
     lb::ResetClosedSession();  // closed until the board is ready
@@ -171,6 +309,10 @@ bool BoardClose() {
     bool local = true;
     if (sessions.interface != kNone) {
         local = Keep(Driver().viGpibControlREN(sessions.interface, kRenDeassertGtl));
+    } else if (sessions.instrument != kNone) {
+        const ViStatus status =
+            Driver().viGpibControlREN(sessions.instrument, visa::kGpibRenAddressGtl);
+        if (status != visa::kErrorNsupOper) local = Keep(status);
     }
     const ViStatus localStatus = S().boardStatus;
     const bool closed = CloseSessions(true);

@@ -40,6 +40,12 @@
 //   VI_ERROR_TMO              0xBFFF0015   (_VI_ERROR + 0x3FFF0015): the time-out
 //   VI_GPIB_REN_ASSERT        1            REN asserted
 //   VI_GPIB_REN_DEASSERT_GTL  2            GTL to all devices, then REN unasserted
+//   VI_GPIB_REN_ASSERT_ADDRESS  3          REN asserted, the device addressed to listen
+//   VI_GPIB_REN_ADDRESS_GTL   6            GTL to the device
+//   VI_ERROR_RSRC_NFOUND      0xBFFF0011   no such resource
+//   VI_ERROR_INV_RSRC_NAME    0xBFFF0012   a resource name VISA cannot read
+//   VI_ERROR_NSUP_OPER        0xBFFF0067   the session does not offer the operation
+//   VI_ERROR_NCIC             0xBFFF0082   the interface is not controller-in-charge
 #pragma once
 
 #include <cstdint>
@@ -59,5 +65,11 @@ inline constexpr ViUInt32 kAttrTmoValue = 0x3FFF001Au;
 inline constexpr ViStatus kErrorTmo = static_cast<ViStatus>(0xBFFF0015u);
 inline constexpr ViUInt16 kGpibRenAssert = 1;
 inline constexpr ViUInt16 kGpibRenDeassertGtl = 2;
+inline constexpr ViUInt16 kGpibRenAssertAddress = 3;
+inline constexpr ViUInt16 kGpibRenAddressGtl = 6;
+inline constexpr ViStatus kErrorRsrcNfound = static_cast<ViStatus>(0xBFFF0011u);
+inline constexpr ViStatus kErrorInvRsrcName = static_cast<ViStatus>(0xBFFF0012u);
+inline constexpr ViStatus kErrorNsupOper = static_cast<ViStatus>(0xBFFF0067u);
+inline constexpr ViStatus kErrorNcic = static_cast<ViStatus>(0xBFFF0082u);
 
 }  // namespace visa

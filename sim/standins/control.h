@@ -33,6 +33,12 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_force_receive_count(long long count
 /* The board's own GPIB address, for boards that report it (0 at the start). */
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_board_address(long long address);
 
+/* The interface the analyzer's bus hangs off, for the NI-488.2 and VISA stand-ins: "GPIB<n>"
+ * (board index n), or a LAN-GPIB gateway's "TCPIP0::<host>::gpib0", which offers an INTFC
+ * resource when interface_resource != 0. "GPIB0" with its INTFC resource after a reset. */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_interface(const char* name,
+                                                           int interface_resource);
+
 /* The analyzer answers query with exactly these bytes; a negative length restores its own reply. */
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_reply(const char* query, const char* bytes,
                                                        int length);

@@ -4,12 +4,12 @@
 // gpib_user.h, and the rules of its lib/ sources), on its own: it shares nothing with the
 // backend, so that a constant the backend gets wrong shows as a failure.
 //
-// Emulates board index 0 as system controller (gpib.conf's "master = yes" on Linux) on a bus
-// where the analyzer is the only device. SendIFC makes it controller-in-charge, which the
-// transfers need. ibconfig takes the time-out option with a code from 0 (none) to 17 (T1000s);
-// ibonl with 1 puts the time-out back to the configured default, with 0 it takes the board
-// offline until its next call. Every call leaves ibsta, iberr and the byte count for
-// ThreadIbsta, ThreadIberr and ThreadIbcnt/ThreadIbcntl.
+// Emulates one board, index 0 unless the bench names another interface "GPIB<n>", as system
+// controller (gpib.conf's "master = yes" on Linux) on a bus where the analyzer is the only device.
+// SendIFC makes it controller-in-charge, which the transfers need. ibconfig takes the time-out
+// option with a code from 0 (none) to 17 (T1000s); ibonl with 1 puts the time-out back to the
+// configured default, with 0 it takes the board offline until its next call. Every call leaves
+// ibsta, iberr and the byte count for ThreadIbsta, ThreadIberr and ThreadIbcnt/ThreadIbcntl.
 //
 // Send's end mode is numbered as the target's header numbers it: NI's NULLend 0, NLend 1,
 // DABend 2; linux-gpib's NULLend 0, DABend 1, NLend 2. NLend sends a LF with END after the data,
@@ -139,9 +139,19 @@ bool ValidList(const Address* list) {
     return false;
 }
 
+// The index of the one board there is: n of the bench's interface "GPIB<n>", or -1.
+int BoardIndex() {
+    const std::string& name = B().interfaceName();
+    if (name.size() < 5 || name.size() > 6 || name.rfind("GPIB", 0) != 0 ||
+        name.find_first_not_of("0123456789", 4) != std::string::npos) {
+        return -1;
+    }
+    return std::stoi(name.substr(4));
+}
+
 // The board index and, for a transfer, the controller and the address; 0 when all is well.
 int TransferError(int board, Address address) {
-    if (board != 0) return kEneb;
+    if (board != BoardIndex()) return kEneb;
     if (!Board().controller) return kEcic;
     return (address & 0xFF) <= 30 ? 0 : kEarg;
 }
@@ -171,7 +181,7 @@ TQ58SIM_EXPORT Status TQ58_DRIVER_CALL ibconfig(int ud, int option, int setting)
     if (Scripted("ibconfig", sim::LogArguments({Text(ud), Text(option), Text(setting)}))) {
         return Reported(Board().ibsta);
     }
-    if (ud != 0) return Reported(Fail(kEneb));
+    if (ud != BoardIndex()) return Reported(Fail(kEneb));
     if (option == kIbcTmo) {
         if (setting < 0 || setting > 17) return Reported(Fail(kEarg));
         Board().timeout = setting;
@@ -183,7 +193,7 @@ TQ58SIM_EXPORT Status TQ58_DRIVER_CALL ibonl(int ud, int online) {
     if (Scripted("ibonl", sim::LogArguments({Text(ud), Text(online)}))) {
         return Reported(Board().ibsta);
     }
-    if (ud != 0) return Reported(Fail(kEneb));
+    if (ud != BoardIndex()) return Reported(Fail(kEneb));
     // Online: the configured settings again. Offline: the board's next call brings it back
     // with them, as linux-gpib's library reopens a board on every call.
     Board().timeout = kDefaultTimeout;
@@ -192,7 +202,7 @@ TQ58SIM_EXPORT Status TQ58_DRIVER_CALL ibonl(int ud, int online) {
 
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL SendIFC(int board) {
     if (Scripted("SendIFC", Text(board))) return;
-    if (board != 0) {
+    if (board != BoardIndex()) {
         Fail(kEneb);
         return;
     }
@@ -202,7 +212,7 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL SendIFC(int board) {
 
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL EnableRemote(int board, const Address* list) {
     if (Scripted("EnableRemote", sim::LogArguments({Text(board), ListText(list)}))) return;
-    if (board != 0) {
+    if (board != BoardIndex()) {
         Fail(kEneb);
         return;
     }
@@ -220,7 +230,7 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL EnableRemote(int board, const Address* list
 
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL EnableLocal(int board, const Address* list) {
     if (Scripted("EnableLocal", sim::LogArguments({Text(board), ListText(list)}))) return;
-    if (board != 0) {
+    if (board != BoardIndex()) {
         Fail(kEneb);
         return;
     }

@@ -22,6 +22,8 @@ void Bench::Reset() {
     failures_.clear();
     forcedCount_.reset();
     boardAddress_ = 0;
+    interfaceName_ = "GPIB0";
+    interfaceResource_ = true;
     initialized = false;
     if (onReset_) onReset_();
 }
@@ -126,6 +128,10 @@ void TQ58_DRIVER_CALL tq58sim_force_receive_count(long long count) {
 
 void TQ58_DRIVER_CALL tq58sim_set_board_address(long long address) {
     sim::Bench::Instance().SetBoardAddress(address);
+}
+
+void TQ58_DRIVER_CALL tq58sim_set_interface(const char* name, int interfaceResource) {
+    sim::Bench::Instance().SetInterface(name ? name : "", interfaceResource != 0);
 }
 
 void TQ58_DRIVER_CALL tq58sim_set_reply(const char* query, const char* bytes, int length) {

@@ -47,6 +47,15 @@ class Bench {
     void ForceReceiveCount(long long count) { forcedCount_ = count; }
     void SetBoardAddress(long long address) { boardAddress_ = address; }
     long long boardAddress() const { return boardAddress_; }
+    // The interface the analyzer's bus hangs off, for the stand-ins whose user chooses one:
+    // "GPIB<n>", or a LAN-GPIB gateway's "TCPIP0::<host>::gpib0"; whether it offers an
+    // interface (INTFC) resource.
+    void SetInterface(std::string name, bool interfaceResource) {
+        interfaceName_ = std::move(name);
+        interfaceResource_ = interfaceResource;
+    }
+    const std::string& interfaceName() const { return interfaceName_; }
+    bool interfaceResource() const { return interfaceResource_; }
 
     // Board state that most emulated boards keep.
     bool initialized = false;
@@ -58,6 +67,8 @@ class Bench {
     int analyzerAddress_ = 5;
     bool logging_ = true;
     long long boardAddress_ = 0;
+    std::string interfaceName_ = "GPIB0";
+    bool interfaceResource_ = true;
     std::vector<std::string> log_;
     std::map<std::string, int> calls_;
     std::map<std::pair<std::string, int>, long long> failures_;

@@ -1,10 +1,14 @@
 // Stand-in for a VISA library, built as visa32.dll (i686 Windows), visa64.dll (x86_64 Windows)
 // or libvisa.so (Linux).
 //
-// Emulates the resource manager and one GPIB interface, GPIB0, as system controller. Sessions
+// Emulates the resource manager and one GPIB interface as system controller: GPIB0 unless the
+// bench names another, "GPIB<n>" or a LAN-GPIB gateway "TCPIP0::<host>::gpib0". Sessions
 // are numbered 1, 2, ... since the reset; closing a resource manager closes the sessions it
-// opened. viOpen knows "GPIB0::INTFC" and "GPIB0::<0 to 30>::INSTR"; an instrument session to
-// an address where nothing answers opens with the warning VI_SUCCESS_DEV_NPRESENT. The
+// opened. viOpen knows "GPIB0::INTFC" and "GPIB0::<0 to 30>::INSTR" (for a gateway
+// "<gateway>::INTFC", if the bench says it offers one, and "<gateway>,<0 to 30>::INSTR"),
+// without regard to case; an instrument session to an address where nothing answers opens with
+// the warning VI_SUCCESS_DEV_NPRESENT. A gateway is controller-in-charge of its bus from the
+// start. The
 // interface session takes viGpibSendIFC, which makes the interface controller-in-charge (the
 // transfers need that), and the REN modes 0 to 2; an instrument session takes the transfers and
 // the REN modes 0 to 6. Every session takes VI_ATTR_TMO_VALUE and no other attribute. A transfer
@@ -92,11 +96,24 @@ std::string Hex(std::uint32_t value) {
     return text;
 }
 
-// The instrument address of "GPIB0::<n>::INSTR", or -1.
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
+    return text;
+}
+
+bool Gateway() {
+    return Upper(B().interfaceName()).rfind("TCPIP", 0) == 0;
+}
+
+// The instrument address of "<interface>::<n>::INSTR" ("<gateway>,<n>::INSTR"), or -1.
 int InstrumentAddress(const std::string& name) {
-    const std::string prefix = "GPIB0::", suffix = "::INSTR";
-    if (name.size() <= prefix.size() + suffix.size() || name.rfind(prefix, 0) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    const std::string prefix = Upper(B().interfaceName()) + (Gateway() ? "," : "::"),
+                      suffix = "::INSTR";
+    const std::string upper = Upper(name);
+    if (upper.size() <= prefix.size() + suffix.size() || upper.rfind(prefix, 0) != 0 ||
+        upper.compare(upper.size() - suffix.size(), suffix.size(), suffix) != 0) {
         return -1;
     }
     const std::string digits =
@@ -114,7 +131,7 @@ ViStatus TransferCheck(ViSession vi, const Session*& session) {
     session = Find(vi);
     if (session == nullptr) return kInvalidObject;
     if (session->kind != Kind::Instrument) return kUnsupportedOperation;
-    return Bus().controller ? kSuccess : kNotController;
+    return Bus().controller || Gateway() ? kSuccess : kNotController;
 }
 
 }  // namespace
@@ -137,7 +154,7 @@ TQ58SIM_EXPORT ViStatus TQ58_DRIVER_CALL viOpen(ViSession manager, const char* n
     const Session* owner = Find(manager);
     if (owner == nullptr || owner->kind != Kind::Manager || vi == nullptr) return kInvalidObject;
     const std::string resource = name ? name : "";
-    if (resource == "GPIB0::INTFC") {
+    if (B().interfaceResource() && Upper(resource) == Upper(B().interfaceName()) + "::INTFC") {
         *vi = Add({Kind::Interface, manager, 0});
         return kSuccess;
     }

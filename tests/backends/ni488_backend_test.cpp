@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/driver_library.h"
+#include "session/chosen_interface.h"
 #include "tests/backends/board_test.h"
 
 namespace {
@@ -44,7 +45,55 @@ constexpr std::int32_t kNoListener = 0x00028160;
 class Ni488Backend : public board_test::BoardTest {
   protected:
     Ni488Backend() : BoardTest(TQ58_DRIVER_LIBRARY) {}
+    void SetUp() override {
+        BoardTest::SetUp();
+        ASSERT_EQ(lbDef::ChooseInterface("0"), "");
+    }
+    void TearDown() override { lbDef::ChooseInterface("0"); }
 };
+
+TEST_F(Ni488Backend, AChosenBoardIndexReachesEveryCallAndNamesTheInterface) {
+    standIn.SetInterface("GPIB1");
+    EXPECT_EQ(lbDef::ChooseInterface("1"), "");
+    EXPECT_EQ(lbDef::InterfaceName(), "GPIB1");
+    EXPECT_EQ(lbDef::InterfaceNote(), "");
+    Open();
+    EXPECT_TRUE(lbDef::BoardSend(kTmcQuery));
+    lb::ByteBuffer bytes;
+    EXPECT_TRUE(lbDef::BoardReceive(bytes));
+    EXPECT_EQ(bytes, (lb::ByteBuffer{'2', 13, 10}));
+    EXPECT_TRUE(lbDef::BoardClose());
+    const Strings expected{"ibconfig(1, 3, 13)",
+                           "SendIFC(1)",
+                           "EnableRemote(1, [])",
+                           "Send(1, 5, [54 4D 43 3F 0D 0A], 6, " + std::to_string(kDabEnd) + ")",
+                           "Receive(1, 5, 65536, 256)",
+                           "EnableLocal(1, [])",
+                           "ibonl(1, 1)"};
+    Strings calls;
+    for (const std::string& call : standIn.Log()) {
+        if (call.rfind("Thread", 0) != 0) calls.push_back(call);
+    }
+    EXPECT_EQ(calls, expected);
+}
+
+TEST_F(Ni488Backend, ABoardTheDriverDoesNotHaveFailsTheOpenWithItsError) {
+    EXPECT_EQ(lbDef::ChooseInterface("2"), "");
+    EXPECT_FALSE(lbDef::BoardOpen(65536));
+    EXPECT_EQ(s.boardStatus >> 16, 7) << "ENEB";
+    EXPECT_EQ(lbDef::DriverStatusText(s.boardStatus), "ibsta 0x8100, iberr 7 (ENEB)");
+    EXPECT_EQ(standIn.CallNames(), (Strings{"ibconfig", "ThreadIbsta", "ThreadIberr"}))
+        << "nothing after the refused first call";
+}
+
+TEST_F(Ni488Backend, AChoiceThatIsNoBoardIndexIsRefusedAndTheEarlierOneKept) {
+    ASSERT_EQ(lbDef::ChooseInterface("3"), "");
+    for (const char* choice : {"", "-1", "x", "1x", "100", "GPIB1", " 1"}) {
+        const std::string refusal = lbDef::ChooseInterface(choice);
+        EXPECT_NE(refusal.find(std::string("「") + choice + "」"), std::string::npos) << choice;
+        EXPECT_EQ(lbDef::InterfaceName(), "GPIB3") << choice;
+    }
+}
 
 TEST_F(Ni488Backend, OpenSetsTheTimeoutClearsTheInterfaceAndAssertsRemoteEnable) {
     s.activeAddress = 9;

@@ -1,5 +1,6 @@
 // The VISA backend against its stand-in library, bound by name at run time under this
 // platform's library name.
+#include "session/chosen_interface.h"
 #include "tests/backends/board_test.h"
 
 namespace {
@@ -21,8 +22,101 @@ class VisaBackend : public board_test::BoardTest {
     void SetUp() override {
         lbDef::BoardClose();  // sessions an earlier test in this process left to the backend
         BoardTest::SetUp();
+        ASSERT_EQ(lbDef::ChooseInterface("GPIB0"), "");
     }
+    void TearDown() override { lbDef::ChooseInterface("GPIB0"); }
 };
+
+constexpr std::int32_t kNotFound = Status(0xBFFF0011);     // VI_ERROR_RSRC_NFOUND
+constexpr std::int32_t kUnsupported = Status(0xBFFF0067);  // VI_ERROR_NSUP_OPER
+
+TEST_F(VisaBackend, AChosenInterfaceReachesTheDriverInEveryResourceName) {
+    struct Case {
+        const char* choice;
+        const char* bench;
+        const char* name;
+        const char* interfaceResource;
+        const char* instrument;
+    };
+    const Case cases[] = {
+        {"GPIB1", "GPIB1", "GPIB1", "GPIB1::INTFC", "GPIB1::5::INSTR"},
+        {"gpib2::intfc", "GPIB2", "GPIB2", "GPIB2::INTFC", "GPIB2::5::INSTR"},
+        {"TCPIP0::192.168.1.20::gpib0::INTFC", "TCPIP0::192.168.1.20::gpib0",
+         "TCPIP0::192.168.1.20::gpib0", "TCPIP0::192.168.1.20::gpib0::INTFC",
+         "TCPIP0::192.168.1.20::gpib0,5::INSTR"},
+    };
+    for (const Case& c : cases) {
+        standIn.Reset();
+        standIn.SetInterface(c.bench);
+        EXPECT_EQ(lbDef::ChooseInterface(c.choice), "") << c.choice;
+        EXPECT_EQ(lbDef::InterfaceName(), c.name);
+        EXPECT_EQ(lbDef::InterfaceNote(), "") << c.choice << ": it has an interface session";
+        Open();
+        EXPECT_EQ(standIn.Calls("viOpen")[0],
+                  std::string("viOpen(1, \"") + c.interfaceResource + "\", 0, 0)");
+        EXPECT_TRUE(lbDef::BoardSend(kTmcQuery)) << c.choice;
+        lb::ByteBuffer bytes;
+        EXPECT_TRUE(lbDef::BoardReceive(bytes));
+        EXPECT_EQ(bytes, (lb::ByteBuffer{'2', 13, 10})) << c.choice;
+        EXPECT_EQ(standIn.Calls("viOpen")[1],
+                  std::string("viOpen(1, \"") + c.instrument + "\", 0, 0)");
+        EXPECT_EQ(standIn.Calls("viGpibSendIFC").size(), 1u) << c.choice;
+        EXPECT_TRUE(lbDef::BoardClose());
+    }
+}
+
+TEST_F(VisaBackend, AGatewayWithoutAnInterfaceResourceIsUsedThroughTheInstrumentSessionAlone) {
+    standIn.SetInterface("TCPIP0::192.168.1.20::gpib0", false);
+    // Named as its interface, it is refused by the driver at the open, before any transfer.
+    ASSERT_EQ(lbDef::ChooseInterface("TCPIP0::192.168.1.20::gpib0::INTFC"), "");
+    EXPECT_FALSE(lbDef::BoardOpen(65536));
+    EXPECT_EQ(s.boardStatus, kNotFound);
+    EXPECT_EQ(lbDef::DriverStatusText(s.boardStatus), "0xBFFF0011 (VI_ERROR_RSRC_NFOUND)");
+    EXPECT_TRUE(lbDef::BoardClose());
+    EXPECT_TRUE(standIn.Calls("viWrite").empty());
+
+    // Named by an instrument on its bus (whatever address that names, the window's counts).
+    standIn.Reset();
+    standIn.SetInterface("TCPIP0::192.168.1.20::gpib0", false);
+    ASSERT_EQ(lbDef::ChooseInterface("TCPIP0::192.168.1.20::gpib0,9::INSTR"), "");
+    EXPECT_EQ(lbDef::InterfaceName(), "TCPIP0::192.168.1.20::gpib0");
+    EXPECT_NE(lbDef::InterfaceNote().find("インターフェースクリアは送りません"), std::string::npos);
+    Open();
+    EXPECT_EQ(standIn.Log(), (Strings{"viOpenDefaultRM()"}));
+    EXPECT_TRUE(lbDef::BoardSend(kTmcQuery));
+    lb::ByteBuffer bytes;
+    EXPECT_TRUE(lbDef::BoardReceive(bytes));
+    EXPECT_EQ(bytes, (lb::ByteBuffer{'2', 13, 10}));
+    EXPECT_TRUE(lbDef::BoardClose());
+    EXPECT_EQ(SinceOpen(), (Strings{"viOpen(1, \"TCPIP0::192.168.1.20::gpib0,5::INSTR\", 0, 0)",
+                                    "viSetAttribute(2, 0x3FFF001A, 5000)", "viGpibControlREN(2, 3)",
+                                    "viWrite(2, [54 4D 43 3F 0D 0A], 6)", "viRead(2, 65536)",
+                                    "viGpibControlREN(2, 6)", "viClose(2)", "viClose(1)"}))
+        << "remote enable with the analyzer addressed; at the close go-to-local to it";
+
+    // A gateway that does not offer remote enable on its instrument sessions keeps its bus in
+    // remote itself; any other refusal fails the transfer.
+    Open();
+    FailNext("viGpibControlREN", kUnsupported);
+    EXPECT_TRUE(lbDef::BoardSend(kTmcQuery));
+    s.activeAddress = 6;
+    FailNext("viGpibControlREN", kSystemError);
+    EXPECT_FALSE(lbDef::BoardSend(kTmcQuery));
+    EXPECT_EQ(s.boardStatus, kSystemError);
+    EXPECT_EQ(standIn.Calls("viWrite").size(), 2u);
+}
+
+TEST_F(VisaBackend, AChoiceThatNamesNoInterfaceIsRefusedAndTheEarlierOneKept) {
+    ASSERT_EQ(lbDef::ChooseInterface("GPIB3"), "");
+    for (const char* choice :
+         {"", "COM3", "GPIBx", "GPIB1::5::INSTR", "TCPIP0::192.168.1.20::inst0::INSTR",
+          "TCPIP0::192.168.1.20::gpib0::INSTR", "TCPIP0::192.168.1.20::gpib0,5::INTFC",
+          "TCPIP0::::gpib0", "USB0::0x0957::0x0607::MY1::INSTR"}) {
+        const std::string refusal = lbDef::ChooseInterface(choice);
+        EXPECT_NE(refusal.find(std::string("「") + choice + "」"), std::string::npos) << choice;
+        EXPECT_EQ(lbDef::InterfaceName(), "GPIB3") << choice;
+    }
+}
 
 const Strings kOpenCalls{"viOpenDefaultRM()", "viOpen(1, \"GPIB0::INTFC\", 0, 0)",
                          "viSetAttribute(2, 0x3FFF001A, 5000)", "viGpibSendIFC(2)",

@@ -11,8 +11,10 @@
 #include <sstream>
 
 #include "app/csv_file.h"
+#include "app/interface_choice.h"
 #include "app/numeric_value.h"
 #include "app/qt/form1.h"
+#include "session/chosen_interface.h"
 #include "session/wait.h"
 #include "tests/app/fake_window.h"
 #include "tests/support/expected_files.h"
@@ -85,6 +87,70 @@ TEST_F(Program, InstantaneousReadoutShowsTheAnalyzersSettings) {
     EXPECT_EQ(Caption("補正"), "F");
     EXPECT_EQ(Caption("マスデータ"), "+065.0,+061.2,+063.4");
 }
+
+#ifdef TQ58_INTERFACE_KEY
+// The two programs whose user chooses the interface: the NI-488.2 board index, the VISA
+// interface. The stand-in emulates the one interface the bench names.
+class ChosenInterface : public Program {
+  protected:
+    static constexpr std::string_view kKey = TQ58_INTERFACE_KEY;
+    static std::string Choice(int board) {
+        return (kKey == "board" ? "" : "GPIB") + std::to_string(board);
+    }
+    void TearDown() override {
+        lbDef::ChooseInterface(TQ58_INTERFACE_DEFAULT);
+        app::SetCurrentInterface({});
+        Program::TearDown();
+    }
+    std::string Choose(int board) {
+        const app::InterfaceOption option{kKey,
+                                          TQ58_INTERFACE_DEFAULT,
+                                          &lbDef::ChooseInterface,
+                                          &lbDef::InterfaceName,
+                                          &lbDef::InterfaceNote,
+                                          &lbDef::DriverStatusText};
+        return app::TakeInterfaceChoice({"--" + std::string(kKey), Choice(board)}, option, {});
+    }
+    std::string StatusTip() { return form->findChild<QLabel*>("status")->toolTip().toStdString(); }
+    std::vector<std::string> Transfers() {
+        std::vector<std::string> transfers;
+        for (const std::string& call : standIn.Log()) {
+            for (const char* name : {"Send(", "Receive(", "viWrite(", "viRead("}) {
+                if (call.rfind(name, 0) == 0) transfers.push_back(call);
+            }
+        }
+        return transfers;
+    }
+};
+
+TEST_F(ChosenInterface, TheChoiceReachesTheDriverAndTheStatusLineNamesIt) {
+    standIn.SetInterface("GPIB1");
+    ASSERT_EQ(Choose(1), "");
+    Click("run1");
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), testing_support::ExpectedMassMemoryFile(1, 100));
+    const bool board = kKey == "board";
+    EXPECT_EQ(board ? standIn.Calls("ibconfig").at(0) : standIn.Calls("viOpen").at(0),
+              board ? "ibconfig(1, 3, 13)" : "viOpen(1, \"GPIB1::INTFC\", 0, 0)");
+    EXPECT_NE(StatusTip().find("完了（GPIB1）"), std::string::npos) << StatusTip();
+    EXPECT_NE(StatusTip().find("インターフェース: GPIB1"), std::string::npos) << StatusTip();
+}
+
+TEST_F(ChosenInterface, AnInterfaceTheDriverRefusesStopsBeforeAnyTransfer) {
+    ASSERT_EQ(Choose(2), "");  // the bench has GPIB0 alone
+    Click("run1");
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    const std::string& message = notifier.messages[0];
+    EXPECT_NE(message.find("インターフェース「GPIB2」を開けません"), std::string::npos) << message;
+    EXPECT_NE(message.find(kKey == "board" ? "iberr 7 (ENEB)" : "VI_ERROR_RSRC_NFOUND"),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(message.find("GPIB0"), std::string::npos) << "what to check names GPIB2: " << message;
+    EXPECT_EQ(message.find("minor 0"), std::string::npos) << message;
+    EXPECT_TRUE(Transfers().empty());
+    EXPECT_FALSE(fs::exists(folder / app::kMassMemoryFileName));
+    EXPECT_NE(StatusTip().find("（GPIB2）"), std::string::npos) << StatusTip();
+}
+#endif
 
 }  // namespace
 

@@ -35,6 +35,17 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"NoHomeEither", false, "", "", "/usr/bin"}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
+TEST(SettingsFile, IsInTheUsersConfigurationFolder) {
+    EXPECT_EQ(platform::ChooseSettingsFile("/home/u/.cfg", "/home/u"),
+              std::filesystem::path("/home/u/.cfg/tq58pc/settings.ini"));
+    EXPECT_EQ(platform::ChooseSettingsFile("", "/home/u"),
+              std::filesystem::path("/home/u/.config/tq58pc/settings.ini"));
+    EXPECT_EQ(platform::ChooseSettingsFile("cfg", "/home/u"),
+              std::filesystem::path("/home/u/.config/tq58pc/settings.ini"))
+        << "a relative XDG_CONFIG_HOME is ignored";
+    EXPECT_EQ(platform::ChooseSettingsFile("", ""), std::filesystem::path());
+}
+
 TEST(OutputFolder, AProgramInAWritableFolderKeepsItsOwnFolder) {
     // The test program lives in the build tree, which its user may write.
     EXPECT_EQ(platform::OutputFolder(), platform::ProgramFolder());

@@ -16,6 +16,10 @@ void StandIn::FailCall(const std::string& function, int nth, long long code) {
 void StandIn::ForceReceiveCount(long long count) {
     forceCount_(count);
 }
+void StandIn::SetInterface(const std::string& name, bool interfaceResource) {
+    setInterface_(name.c_str(), interfaceResource ? 1 : 0);
+}
+
 void StandIn::SetBoardAddress(long long address) {
     setBoardAddress_(address);
 }

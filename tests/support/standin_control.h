@@ -19,6 +19,8 @@ class StandIn {
     void FailCall(const std::string& function, int nth, long long code);
     void ForceReceiveCount(long long count);
     void SetBoardAddress(long long address);
+    // The NI-488.2 and VISA stand-ins' one interface: "GPIB<n>" or "TCPIP0::<host>::gpib0".
+    void SetInterface(const std::string& name, bool interfaceResource = true);
     void SetReply(const std::string& query, const std::string& bytes);
     void RestoreReply(const std::string& query);
     void MuteQuery(const std::string& query, bool muted = true);
@@ -41,6 +43,8 @@ class StandIn {
     platform::DriverFunction<void(long long)> forceCount_{library_, "tq58sim_force_receive_count"};
     platform::DriverFunction<void(long long)> setBoardAddress_{library_,
                                                                "tq58sim_set_board_address"};
+    platform::DriverFunction<void(const char*, int)> setInterface_{library_,
+                                                                   "tq58sim_set_interface"};
     platform::DriverFunction<void(const char*, const char*, int)> setReply_{library_,
                                                                             "tq58sim_set_reply"};
     platform::DriverFunction<void(const char*, int)> mute_{library_, "tq58sim_mute_query"};

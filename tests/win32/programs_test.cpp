@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 
 #include "app/csv_file.h"
+#include "app/interface_choice.h"
 #include "app/layout.h"
 #include "app/numeric_value.h"
+#include "session/chosen_interface.h"
 #include "session/wait.h"
 #include "tests/support/expected_files.h"
 #include "tests/win32/win32_test_support.h"
@@ -35,6 +38,10 @@ class Win32Program : public ::testing::Test {
         });
     }
     void TearDown() override {
+#ifdef TQ58_INTERFACE_KEY
+        lbDef::ChooseInterface(TQ58_INTERFACE_DEFAULT);
+        app::SetCurrentInterface({});
+#endif
         form.reset();
         DropQuitMessage();
         fs::remove_all(folder);
@@ -153,5 +160,29 @@ TEST(ShippedProgram, DownloadsTheMassMemoryThroughItsWindowAndEndsWhenClosed) {
     EXPECT_EQ(exitCode, 0u);
     fs::remove_all(folder);
 }
+
+#ifdef TQ58_INTERFACE_KEY
+// The two programs whose user chooses the interface, here in the settings file as Notepad
+// writes it beside the program.
+TEST_F(Win32Program, TheInterfaceFromTheSettingsFileReachesTheDriverAndTheStatusLineNamesIt) {
+    constexpr std::string_view key = TQ58_INTERFACE_KEY;
+    standIn.SetInterface("GPIB1");
+    const fs::path settings = folder / "settings.ini";
+    std::ofstream(settings, std::ios::binary)
+        << "\xEF\xBB\xBF[tq58pc]\r\n"
+        << key << " = " << (key == "board" ? "1" : "GPIB1") << "\r\n";
+    const app::InterfaceOption option{key,
+                                      TQ58_INTERFACE_DEFAULT,
+                                      &lbDef::ChooseInterface,
+                                      &lbDef::InterfaceName,
+                                      &lbDef::InterfaceNote,
+                                      &lbDef::DriverStatusText};
+    ASSERT_EQ(app::TakeInterfaceChoice({}, option, settings), "");
+    Click(form->Control("run1"));
+    EXPECT_EQ(FileBytes(folder / app::kMassMemoryFileName),
+              testing_support::ExpectedMassMemoryFile(1, 100));
+    EXPECT_EQ(TextOf(form->Control("status")), "マスメモリデータ取込: 完了（GPIB1）");
+}
+#endif
 
 }  // namespace
