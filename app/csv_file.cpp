@@ -7,16 +7,12 @@
 #include <windows.h>
 #endif
 
+#include "app/utf8_text.h"
 #include "platform/codepage932.h"
 
 namespace app {
 
 namespace {
-
-std::string PathText(const std::filesystem::path& path) {
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 std::string SystemReason() {
     return errno != 0 ? std::strerror(errno) : "unknown error";

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/utf8_text.h"
+
 namespace app {
 
 namespace {
@@ -29,11 +31,6 @@ std::FILE* OpenForReading(const std::filesystem::path& path) {
 #else
     return std::fopen(path.c_str(), "rb");
 #endif
-}
-
-std::string PathText(const std::filesystem::path& path) {
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
 }
 
 }  // namespace

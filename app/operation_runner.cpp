@@ -7,6 +7,7 @@
 #include "app/operation_context.h"
 #include "app/operations.h"
 #include "app/outcome.h"
+#include "app/utf8_text.h"
 #include "platform/driver_library.h"
 #include "session/backend.h"
 
@@ -55,11 +56,6 @@ std::string FirstRefusal(const Window& window,
         }
     }
     return {};
-}
-
-std::string PathText(const std::filesystem::path& path) {
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
 }
 
 }  // namespace

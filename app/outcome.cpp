@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/interface_choice.h"
+#include "app/utf8_text.h"
 #include "session/error_codes.h"
 
 namespace app {
@@ -104,15 +105,6 @@ std::string StatusText(std::string_view operationName, std::string_view word) {
 std::string BusyText(std::string_view operationName) {
     return "実行中の操作が終わるまで「" + std::string(operationName) + "」は実行できません。";
 }
-
-namespace {
-
-std::string PathText(const std::filesystem::path& path) {
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-}  // namespace
 
 std::string SavedInText(const std::filesystem::path& folder) {
     return std::string(kStatusSavedIn) + ": " + PathText(folder);
