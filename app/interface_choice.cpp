@@ -106,11 +106,13 @@ std::string TakeInterfaceChoice(const std::vector<std::string>& arguments,
     if (std::string refusal = option.choose(chosen.value); !refusal.empty()) {
         return refusal + "\n（指定: " + chosen.origin + "）";
     }
-    SetCurrentInterface({option.name(), chosen.origin, option.note(), option.statusText});
+    SetCurrentInterface({option.name(), option.name, chosen.origin, option.note(),
+                         option.statusText, std::string(option.statusLabel)});
     return {};
 }
 
 const InterfaceInUse& CurrentInterface() {
+    if (current.nameOf != nullptr) current.name = current.nameOf();
     return current;
 }
 
@@ -119,26 +121,30 @@ void SetCurrentInterface(InterfaceInUse inUse) {
 }
 
 std::string InterfaceText() {
-    return current.name.empty() ? std::string() : "インターフェース: " + current.name;
+    const std::string& name = CurrentInterface().name;
+    return name.empty() ? std::string() : "インターフェース: " + name;
 }
 
 std::string WithInterface(std::string summary) {
-    if (!current.name.empty()) summary += "（" + current.name + "）";
+    if (const std::string& name = CurrentInterface().name; !name.empty()) {
+        summary += "（" + name + "）";
+    }
     return summary;
 }
 
 std::string BoardNotOpenedText(std::int32_t openCode, std::int32_t driverStatus) {
     const std::string code = std::to_string(openCode) + " " + SessionCodeText(openCode);
-    if (current.name.empty()) return "ボードを開けません（" + code + "）。";
-    std::string text = "インターフェース「" + current.name + "」を開けません（" + code;
+    const std::string& name = CurrentInterface().name;
+    if (name.empty()) return "ボードを開けません（" + code + "）。";
+    std::string text = "インターフェース「" + name + "」を開けません（" + code;
     if (current.statusText != nullptr) {
-        text += "、ドライバの応答: " + current.statusText(driverStatus);
+        text += "、" + current.statusLabel + current.statusText(driverStatus);
     }
     return text + "）。";
 }
 
 Status InterfaceStatus() {
-    if (current.name.empty()) return {};
+    if (CurrentInterface().name.empty()) return {};
     Status status{InterfaceText() + (current.note.empty() ? "" : "（インターフェースクリアなし）"),
                   "指定: " + current.origin};
     if (!current.note.empty()) status.details += "\n" + current.note;

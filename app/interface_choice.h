@@ -40,6 +40,9 @@ struct InterfaceOption {
     std::string (*name)();
     std::string (*note)();
     std::string (*statusText)(std::int32_t);
+    // What statusText's words are introduced with; none for a controller reached through a port,
+    // whose words are the port's.
+    std::string_view statusLabel = "ドライバの応答: ";
 };
 
 // Chooses the interface and makes it the one in use. Returns the message the user is shown when
@@ -52,9 +55,13 @@ std::string TakeInterfaceChoice(const std::vector<std::string>& arguments,
 // The interface in use; name is empty in a program whose board the user does not choose.
 struct InterfaceInUse {
     std::string name;
+    // Where the backend names the interface only once it has found it (the port of a
+    // Prologix-protocol controller), the name is asked afresh each time it is used.
+    std::string (*nameOf)() = nullptr;
     std::string origin;
     std::string note;  // what the user is told once about it, or empty
     std::string (*statusText)(std::int32_t) = nullptr;
+    std::string statusLabel = "ドライバの応答: ";
 };
 const InterfaceInUse& CurrentInterface();
 void SetCurrentInterface(InterfaceInUse inUse);

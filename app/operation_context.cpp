@@ -118,9 +118,20 @@ void OperationContext::StopIfNeverAnswered() {
                            StopReason::NoAnswer);
 }
 
+// Nothing more can be sent or received; what was received stays.
+void OperationContext::StopIfBoardLost() {
+    if (!lb::sessionState.boardLost) return;
+    throw OperationStopped("インターフェース「" + CurrentInterface().name +
+                               "」との接続が切れました（" +
+                               std::to_string(lb::sessionState.lastError) + " " +
+                               SessionCodeText(lb::sessionState.lastError) + "）。",
+                           StopReason::BoardLost);
+}
+
 void OperationContext::Send(std::string_view command) {
     Noted([command] { lb::SendString(command); });
     if (lb::sessionState.lastError == lb::kSuccess) acknowledged_ = true;
+    StopIfBoardLost();
     StopIfNeverAnswered();
 }
 
@@ -131,6 +142,7 @@ std::string OperationContext::Query(std::string_view command) {
         acknowledged_ = true;
         ++repliesWithContent_;
     }
+    StopIfBoardLost();
     StopIfNeverAnswered();
     return reply;
 }
@@ -162,6 +174,8 @@ void OperationContext::EndModeAtOnce() {
     // a time-out the analyzer is gone or not listening, and each end command would wait out
     // the board's time-out too: a window being closed would hang for all of them. So none is
     // sent after a time-out, and they stop at the first one that times out.
+    // Nor after the link to the board went away.
+    if (lb::sessionState.boardLost) return;
     for (int i = 0; i < end.repeats && lb::sessionState.lastError != lb::kTimeout; ++i) {
         Send(end.command);
     }

@@ -21,6 +21,7 @@ enum class StopReason {
     WindowClosed,    // the user closed the window
     BoardNotOpened,  // the open failed: nothing was sent
     NoAnswer,        // the analyzer answered nothing at all: its first transfer timed out
+    BoardLost,       // the link to the board went away (a USB or LAN adapter)
 };
 
 class OperationStopped : public std::runtime_error {
@@ -97,6 +98,7 @@ class OperationContext {
     template <typename Call>
     auto Noted(Call call);
     void StopIfNeverAnswered();
+    void StopIfBoardLost();
 
     struct ModeEnd {
         std::string_view command;

@@ -179,6 +179,9 @@ OperationRunner::Ending OperationRunner::RunToEnding(OperationKind kind,
             case StopReason::NoAnswer:
                 return {std::string(kStatusNoAnswer), stop.what() + ("\n" + AnalyzerSilentHint()),
                         false, true};
+            case StopReason::BoardLost:
+                return {std::string(kStatusBoardLost), stop.what() + ("\n" + BoardLostHint()),
+                        false, true};
             case StopReason::Setting:
             case StopReason::WindowClosed:
                 break;

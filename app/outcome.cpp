@@ -27,12 +27,14 @@ constexpr std::array kCodeTexts{
 constexpr std::array kStatusWords{kStatusRunning,  kStatusDone,          kStatusFailed,
                                   kStatusStopped,  kStatusRefused,       kStatusNotOpened,
                                   kStatusNoAnswer, kStatusDriverMissing, kStatusNothingReceived,
-                                  kStatusSavedIn,  kStatusKeptIn};
+                                  kStatusSavedIn,  kStatusKeptIn,        kStatusBoardLost};
 
 // The interface a driver library belongs to decides where its board is set up.
-enum class Interface { LinuxGpib, Ni488, Visa, MakersBoard };
+enum class Interface { LinuxGpib, Ni488, Visa, MakersBoard, SerialController };
 
+// A backend that binds no library reaches its controller through a serial port or TCP.
 Interface InterfaceOf(const std::string& library) {
+    if (library.empty()) return Interface::SerialController;
     if (library == "libgpib.so.0") return Interface::LinuxGpib;
     if (library == "gpib-32.dll" || library == "ni4882.dll") return Interface::Ni488;
     if (library == "visa32.dll" || library == "visa64.dll" || library == "libvisa.so") {
@@ -54,13 +56,21 @@ constexpr std::string_view kVisaNotOpened =
 constexpr std::string_view kMakersBoardNotOpened =
     "ボードのドライバがインストールされ、ボードが認識されているか（デバイス マネージャー）、"
     "ドライバの設定のボード番号が 0 か確認してください。";
+constexpr std::string_view kSerialControllerNotOpened =
+    "変換器の USB ケーブル（LAN 変換器ではネットワークと電源）、ポート名または IP アドレス、"
+    "ほかのプログラム（ターミナルソフトなど）がそのポートを使っていないかを確認してください。"
+    "Linux では、使う人が dialout グループに入っているかも確認してください。";
+constexpr std::string_view kSerialControllerLost =
+    "変換器の USB ケーブル（LAN 変換器ではネットワークと電源）を確認してから、もう一度実行して"
+    "ください。";
 constexpr std::string_view kAnalyzerSilent =
     "測定器の電源が入っているか、測定器のパネルで設定した GP-IB アドレスが"
     "「対象GPIBアドレス」と同じか、GP-IB ケーブルがつながっているか確認してください。";
 constexpr std::string_view kDriverMissingTail = "がインストールされているか確認してください。";
 
-constexpr std::array kSetupHints{kLinuxGpibNotOpened, kNi488NotOpened, kVisaNotOpened,
-                                 kMakersBoardNotOpened, kAnalyzerSilent};
+constexpr std::array kSetupHints{
+    kLinuxGpibNotOpened,        kNi488NotOpened,       kVisaNotOpened, kMakersBoardNotOpened,
+    kSerialControllerNotOpened, kSerialControllerLost, kAnalyzerSilent};
 
 // A hint that names board 0, with the interface the user chose in its place: "GPIB0" becomes
 // its name, and for linux-gpib "minor 0" and "/dev/gpib0" its board index n ("GPIBn").
@@ -128,6 +138,7 @@ std::string DriverSourceText(const std::string& library) {
         case Interface::Visa:
             return "VISAライブラリ（NI-VISA、Keysight IO Libraries など）";
         case Interface::MakersBoard:
+        case Interface::SerialController:
             break;
     }
     return "ボードのドライバ";
@@ -145,6 +156,8 @@ std::string BoardNotOpenedHint(const std::string& library) {
             return WithChosenInterface(kNi488NotOpened);
         case Interface::Visa:
             return WithChosenInterface(kVisaNotOpened);
+        case Interface::SerialController:
+            return std::string(kSerialControllerNotOpened);
         case Interface::MakersBoard:
             break;
     }
@@ -153,6 +166,10 @@ std::string BoardNotOpenedHint(const std::string& library) {
 
 std::string AnalyzerSilentHint() {
     return std::string(kAnalyzerSilent);
+}
+
+std::string BoardLostHint() {
+    return std::string(kSerialControllerLost);
 }
 
 std::span<const std::string_view> SetupHints() {

@@ -40,6 +40,7 @@ inline constexpr std::string_view kStatusRefused = "中止（設定が範囲外�
 inline constexpr std::string_view kStatusNotOpened = "中止（ボードを開けません）";
 inline constexpr std::string_view kStatusNoAnswer = "中止（測定器が応答しません）";
 inline constexpr std::string_view kStatusDriverMissing = "中止（ドライバがありません）";
+inline constexpr std::string_view kStatusBoardLost = "中止（変換器との接続が切れました）";
 inline constexpr std::string_view kStatusNothingReceived = "受信なし（ファイルは以前のまま）";
 inline constexpr std::string_view kStatusSavedIn = "保存先";
 inline constexpr std::string_view kStatusKeptIn = "ファイルは以前のまま";
@@ -66,6 +67,8 @@ std::string DriverSourceText(const std::string& library);
 std::string DriverMissingHint(const std::string& library);
 std::string BoardNotOpenedHint(const std::string& library);
 std::string AnalyzerSilentHint();
+// What to check when a USB or LAN adapter went away in the middle of an operation.
+std::string BoardLostHint();
 // Every hint text, for the guide's table.
 std::span<const std::string_view> SetupHints();
 

@@ -43,6 +43,9 @@ tq58_describe_program(tq58pc-ni488 ${TQ58_NI488_LIBRARY}
 tq58_describe_program(tq58pc-visa ${TQ58_VISA_LIBRARY}
   "VISA ライブラリで使う GP-IB ボード・USB-GPIB 変換器"
   "GPIB board or USB-GPIB adapter through a VISA library")
+tq58_describe_program(tq58pc-prologix -
+  "Prologix 互換の USB-GPIB・LAN-GPIB 変換器（Prologix GPIB-USB、GPIB-ETHERNET、AR488）"
+  "Prologix-protocol USB or Ethernet GPIB controller (Prologix GPIB-USB, GPIB-ETHERNET, AR488)")
 
 # tq58_choose_interface(PROGRAM KEY DEFAULT): the program's user chooses the interface it drives,
 # with "--KEY value" on the command line or "KEY = value" in the settings file; DEFAULT otherwise.

@@ -13,6 +13,7 @@ struct SessionState {
     std::int32_t recvBufferSize = 0;  // bytes one receive may take
     std::int16_t timeoutSetting = 0;  // bus time-out in seconds
     bool boardTimeout = false;        // the latest failed backend operation timed out
+    bool boardLost = false;           // the link to the board itself is gone (an adapter unplugged)
     // Owned by the session module.
     std::int32_t lastError = 0;    // code of the latest session operation
     std::int32_t lastFailure = 0;  // code of the latest failure; cleared by open and close only

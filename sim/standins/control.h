@@ -60,6 +60,21 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_set_logging(int on);
 /* The data text of mass memory record address as the analyzer holds it; length as above. */
 TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_record(int address, char* buffer, int capacity);
 
+/* The simulated Prologix controller's stand-in only. */
+/* Serves the controller on kind "pty" (a pseudo-terminal; POSIX) or "tcp" (127.0.0.1), started
+ * on the first call and again after an unplug; copies where it serves ("/dev/pts/3",
+ * "127.0.0.1:40123") into buffer as above and returns its length, or -1. */
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_serve(const char* kind, char* buffer,
+                                                           int capacity);
+/* Waits until the controller has taken every byte written to it. */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_prologix_settle(void);
+/* What "++ver" answers (a Prologix GPIB-USB's after a reset). */
+TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_prologix_set_version(const char* answer);
+/* How often the controller's settings were written to its EEPROM since the reset. */
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_eeprom_writes(void);
+/* Its settings, "savecfg 0, mode 1, addr 5, ..."; length as above. */
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_settings(char* buffer, int capacity);
+
 #ifdef __cplusplus
 }
 #endif

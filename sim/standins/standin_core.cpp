@@ -6,6 +6,12 @@
 
 #include "sim/standins/control.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <mutex>
+#endif
+
 namespace sim {
 
 Bench& Bench::Instance() {
@@ -93,10 +99,6 @@ std::string LogArguments(std::initializer_list<std::string> arguments) {
     return text;
 }
 
-}  // namespace sim
-
-namespace {
-
 int CopyOut(const std::string& text, char* buffer, int capacity) {
     if (buffer != nullptr && capacity > 0) {
         const size_t length = std::min(text.size(), static_cast<size_t>(capacity - 1));
@@ -106,35 +108,68 @@ int CopyOut(const std::string& text, char* buffer, int capacity) {
     return static_cast<int>(text.size());
 }
 
+#if defined(_WIN32)
+// The MinGW win32 thread model has no std::mutex.
+namespace {
+struct CriticalSection {
+    CRITICAL_SECTION section;
+    CriticalSection() { InitializeCriticalSection(&section); }
+} benchSection;
 }  // namespace
+BenchLock::BenchLock() {
+    EnterCriticalSection(&benchSection.section);
+}
+BenchLock::~BenchLock() {
+    LeaveCriticalSection(&benchSection.section);
+}
+#else
+namespace {
+std::recursive_mutex benchMutex;
+}
+BenchLock::BenchLock() {
+    benchMutex.lock();
+}
+BenchLock::~BenchLock() {
+    benchMutex.unlock();
+}
+#endif
+
+}  // namespace sim
 
 extern "C" {
 
 void TQ58_DRIVER_CALL tq58sim_reset(void) {
+    sim::BenchLock lock;
     sim::Bench::Instance().Reset();
 }
 
 void TQ58_DRIVER_CALL tq58sim_set_analyzer_address(int address) {
+    sim::BenchLock lock;
     sim::Bench::Instance().SetAnalyzerAddress(address);
 }
 
 void TQ58_DRIVER_CALL tq58sim_fail_call(const char* function, int nth, long long code) {
+    sim::BenchLock lock;
     sim::Bench::Instance().FailCall(function ? function : "", nth, code);
 }
 
 void TQ58_DRIVER_CALL tq58sim_force_receive_count(long long count) {
+    sim::BenchLock lock;
     sim::Bench::Instance().ForceReceiveCount(count);
 }
 
 void TQ58_DRIVER_CALL tq58sim_set_board_address(long long address) {
+    sim::BenchLock lock;
     sim::Bench::Instance().SetBoardAddress(address);
 }
 
 void TQ58_DRIVER_CALL tq58sim_set_interface(const char* name, int interfaceResource) {
+    sim::BenchLock lock;
     sim::Bench::Instance().SetInterface(name ? name : "", interfaceResource != 0);
 }
 
 void TQ58_DRIVER_CALL tq58sim_set_reply(const char* query, const char* bytes, int length) {
+    sim::BenchLock lock;
     if (query == nullptr) return;
     auto& analyzer = sim::Bench::Instance().analyzer();
     if (length < 0 || bytes == nullptr) {
@@ -145,29 +180,35 @@ void TQ58_DRIVER_CALL tq58sim_set_reply(const char* query, const char* bytes, in
 }
 
 void TQ58_DRIVER_CALL tq58sim_mute_query(const char* query, int muted) {
+    sim::BenchLock lock;
     if (query != nullptr) sim::Bench::Instance().analyzer().MuteQuery(query, muted != 0);
 }
 
 int TQ58_DRIVER_CALL tq58sim_log_size(void) {
+    sim::BenchLock lock;
     return static_cast<int>(sim::Bench::Instance().log().size());
 }
 
 int TQ58_DRIVER_CALL tq58sim_log_entry(int index, char* buffer, int capacity) {
+    sim::BenchLock lock;
     const auto& log = sim::Bench::Instance().log();
     if (index < 0 || static_cast<size_t>(index) >= log.size()) return -1;
-    return CopyOut(log[static_cast<size_t>(index)], buffer, capacity);
+    return sim::CopyOut(log[static_cast<size_t>(index)], buffer, capacity);
 }
 
 void TQ58_DRIVER_CALL tq58sim_set_memory_size(int size) {
+    sim::BenchLock lock;
     sim::Bench::Instance().analyzer().SetMemorySize(size);
 }
 
 void TQ58_DRIVER_CALL tq58sim_set_logging(int on) {
+    sim::BenchLock lock;
     sim::Bench::Instance().SetLogging(on != 0);
 }
 
 int TQ58_DRIVER_CALL tq58sim_record(int address, char* buffer, int capacity) {
-    return CopyOut(sim::Bench::Instance().analyzer().Record(address), buffer, capacity);
+    sim::BenchLock lock;
+    return sim::CopyOut(sim::Bench::Instance().analyzer().Record(address), buffer, capacity);
 }
 
 }  // extern "C"

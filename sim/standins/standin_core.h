@@ -76,6 +76,19 @@ class Bench {
     std::function<void()> onReset_;
 };
 
+// Holds the bench against a stand-in's own thread (the simulated Prologix controller serves
+// its port from one) while a driver call or a control call uses it.
+class BenchLock {
+  public:
+    BenchLock();
+    ~BenchLock();
+    BenchLock(const BenchLock&) = delete;
+    BenchLock& operator=(const BenchLock&) = delete;
+};
+
+// Copies text into a caller's buffer, NUL-terminated and cut to capacity; returns its length.
+int CopyOut(const std::string& text, char* buffer, int capacity);
+
 // Argument texts for the call log.
 std::string LogText(const char* text);                            // "5" quoted, or null
 std::string LogBytes(const std::uint8_t* data, long long count);  // [44 4C 0D 0A]

@@ -1,0 +1,62 @@
+// The byte link to a Prologix-protocol GPIB controller: a serial port (the USB adapters' virtual
+// COM port) or a TCP connection (the Ethernet adapter, port 1234). The controller protocol above
+// it is the same for both. One implementation per system: port_posix.cpp, port_win32.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace prologix {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Why a port could not be opened. Kept in the session's boardStatus, so its values are fixed.
+enum class OpenFailure : std::int32_t {
+    None = 0,
+    Absent = 1,   // no such port (or no such host)
+    Busy = 2,     // another program holds it
+    Denied = 3,   // the user may not open it (Linux: not in the dialout group)
+    Refused = 4,  // nothing accepts connections at that host and TCP port
+    Other = 5,    // any other failure of the system; systemText says which
+};
+
+enum class ReadResult {
+    Data,      // at least one byte was appended
+    TimedOut,  // nothing came within the wait
+    Lost,      // the port is gone: unplugged, or the connection closed
+};
+
+class Port {
+  public:
+    virtual ~Port() = default;
+    // Writes all of bytes; false when the port is gone.
+    virtual bool Write(const Bytes& bytes) = 0;
+    // Appends what arrives to into, waiting at most waitMs for the first byte.
+    virtual ReadResult Read(Bytes& into, int waitMs) = 0;
+    // Waits until everything written has left (a serial port's transmit queue).
+    virtual void Drain() {}
+};
+
+struct Opened {
+    std::unique_ptr<Port> port;  // null when the open failed
+    OpenFailure failure = OpenFailure::None;
+    std::string systemText;  // the system's own words for the failure, for the details
+};
+
+// A serial port by the name its system gives it: "COM3" on Windows, "/dev/ttyUSB0" on Linux.
+// Raw 8N1 at 115200 baud (the AR488's rate; the Prologix and other USB adapters ignore it), no
+// flow control.
+Opened OpenSerialPort(const std::string& name);
+
+// A TCP connection to host (a name or an IPv4 address) at port.
+Opened OpenTcpPort(const std::string& host, int port);
+
+// The system's serial ports that such a controller can be behind, in the order they are tried:
+// Windows lists the serial device map's COM ports; Linux /dev/ttyUSB*, /dev/ttyACM*, then the
+// links in /dev/serial/by-id to any other device (a device counts once, under its own name).
+std::vector<std::string> SerialPortNames();
+
+}  // namespace prologix

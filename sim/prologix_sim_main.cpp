@@ -1,0 +1,88 @@
+// tq58-prologix-sim: the simulated analyzer behind a simulated Prologix controller, served until
+// standard input closes or the process is stopped, for the run script and for the Windows
+// programs under Wine (whose COM port Wine maps onto the pseudo-terminal).
+//   tq58-prologix-sim [--tcp PORT] [--link PATH] [--ar488] [--address N]
+// Prints where it serves (the pseudo-terminal's device, or 127.0.0.1:PORT) on its first line.
+// --link makes PATH a symbolic link to the pseudo-terminal: Wine's dosdevices/com1, say.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "sim/prologix_controller.h"
+#include "sim/prologix_server.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopping = 0;
+
+void Stop(int) {
+    stopping = 1;
+}
+
+int Usage() {
+    std::cerr << "usage: tq58-prologix-sim [--tcp PORT] [--link PATH] [--ar488] [--address N]\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using Kind = sim::PrologixServer::Kind;
+    Kind kind = Kind::PseudoTerminal;
+    int tcpPort = 0;
+    std::string link;
+    bool ar488 = false;
+    int address = 5;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (option == "--tcp" && hasValue) {
+            kind = Kind::Tcp;
+            tcpPort = std::atoi(argv[++i]);
+        } else if (option == "--link" && hasValue) {
+            link = argv[++i];
+        } else if (option == "--address" && hasValue) {
+            address = std::atoi(argv[++i]);
+        } else if (option == "--ar488") {
+            ar488 = true;
+        } else {
+            return Usage();
+        }
+    }
+
+    sim::Bench& bench = sim::Bench::Instance();
+    bench.Reset();
+    bench.SetLogging(false);  // it may serve for hours
+    bench.SetAnalyzerAddress(address);
+    sim::PrologixController controller(bench);
+    if (ar488) controller.SetVersion(sim::PrologixController::kAr488Version);
+    const auto server = sim::PrologixServer::Start(kind, controller, tcpPort);
+    if (!server) {
+        std::perror("tq58-prologix-sim");
+        return 1;
+    }
+    if (!link.empty()) {
+        ::unlink(link.c_str());
+        if (::symlink(server->where().c_str(), link.c_str()) != 0) {
+            std::perror(link.c_str());
+            return 1;
+        }
+    }
+    std::cout << server->where() << std::endl;
+
+    std::signal(SIGTERM, Stop);
+    std::signal(SIGINT, Stop);
+    // Standard input closing (the script that started it ended) stops it too.
+    char ignored[256];
+    while (!stopping && !server->unplugged()) {
+        const ssize_t n = ::read(STDIN_FILENO, ignored, sizeof ignored);
+        if (n == 0) break;
+        if (n < 0 && !stopping) ::usleep(100000);
+    }
+    if (!link.empty()) ::unlink(link.c_str());
+    return 0;
+}
