@@ -73,4 +73,24 @@ std::string StandIn::Record(int address) {
     return text;
 }
 
+std::string StandIn::ServePrologix(const std::string& kind) {
+    char where[256];
+    if (serve_(kind.c_str(), where, sizeof where) < 0) return {};
+    return where;
+}
+void StandIn::SettlePrologix() {
+    settle_();
+}
+void StandIn::SetPrologixVersion(const std::string& answer) {
+    version_(answer.c_str());
+}
+int StandIn::PrologixEepromWrites() {
+    return eepromWrites_();
+}
+std::string StandIn::PrologixSettings() {
+    char text[512];
+    settings_(text, sizeof text);
+    return text;
+}
+
 }  // namespace testing_support

@@ -34,6 +34,15 @@ class StandIn {
     std::vector<std::string> CallNames();
     std::string Record(int address);
 
+    // The simulated Prologix controller's stand-in only. Serves it on kind "pty" or "tcp" and
+    // says where: a port the backend can be pointed at.
+    std::string ServePrologix(const std::string& kind);
+    // Waits until the controller has taken every byte the backend wrote to it.
+    void SettlePrologix();
+    void SetPrologixVersion(const std::string& answer);
+    int PrologixEepromWrites();
+    std::string PrologixSettings();
+
   private:
     platform::DriverLibrary library_;
     platform::DriverFunction<void()> reset_{library_, "tq58sim_reset"};
@@ -53,6 +62,12 @@ class StandIn {
     platform::DriverFunction<int()> logSize_{library_, "tq58sim_log_size"};
     platform::DriverFunction<int(int, char*, int)> logEntry_{library_, "tq58sim_log_entry"};
     platform::DriverFunction<int(int, char*, int)> record_{library_, "tq58sim_record"};
+    platform::DriverFunction<int(const char*, char*, int)> serve_{library_,
+                                                                  "tq58sim_prologix_serve"};
+    platform::DriverFunction<void()> settle_{library_, "tq58sim_prologix_settle"};
+    platform::DriverFunction<void(const char*)> version_{library_, "tq58sim_prologix_set_version"};
+    platform::DriverFunction<int()> eepromWrites_{library_, "tq58sim_prologix_eeprom_writes"};
+    platform::DriverFunction<int(char*, int)> settings_{library_, "tq58sim_prologix_settings"};
 };
 
 }  // namespace testing_support
