@@ -121,16 +121,19 @@ void OperationContext::StopIfNeverAnswered() {
 // Nothing more can be sent or received; what was received stays.
 void OperationContext::StopIfBoardLost() {
     if (!lb::sessionState.boardLost) return;
-    throw OperationStopped("インターフェース「" + CurrentInterface().name +
-                               "」との接続が切れました（" +
-                               std::to_string(lb::sessionState.lastError) + " " +
-                               SessionCodeText(lb::sessionState.lastError) + "）。",
+    const std::string& name = CurrentInterface().name;
+    const std::int32_t code = lb::sessionState.lastError;
+    throw OperationStopped((name.empty() ? "ボード" : "インターフェース「" + name + "」") +
+                               "との接続が切れました（" + std::to_string(code) + " " +
+                               SessionCodeText(code) + "）。",
                            StopReason::BoardLost);
 }
 
 void OperationContext::Send(std::string_view command) {
     Noted([command] { lb::SendString(command); });
-    if (lb::sessionState.lastError == lb::kSuccess) acknowledged_ = true;
+    if (lb::sessionState.lastError == lb::kSuccess && !lb::sessionState.unconfirmedSends) {
+        acknowledged_ = true;
+    }
     StopIfBoardLost();
     StopIfNeverAnswered();
 }
@@ -148,12 +151,18 @@ std::string OperationContext::Query(std::string_view command) {
 }
 
 void OperationContext::Close() {
+    CloseSession();
+    // The close is where a board whose sends are unconfirmed shows that it went away.
+    StopIfBoardLost();
+}
+
+void OperationContext::CloseSession() {
     sessionOpen_ = false;  // a close that raises is not tried again
     Noted([] { lb::CardClose(); });
 }
 
 void OperationContext::CloseIfOpen() {
-    if (sessionOpen_) Close();
+    if (sessionOpen_) CloseSession();
 }
 
 void OperationContext::ModeEntered(std::string_view endCommand, int repeats) {

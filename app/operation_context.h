@@ -79,6 +79,7 @@ class OperationContext {
     // A reply that did not come is empty.
     std::string Query(std::string_view command);
     int repliesWithContent() const { return repliesWithContent_; }
+    // The normal end's close; stops the operation when the board turned out to be gone.
     void Close();
     // Closes the session if this operation opened it and has not closed it yet.
     void CloseIfOpen();
@@ -99,6 +100,7 @@ class OperationContext {
     auto Noted(Call call);
     void StopIfNeverAnswered();
     void StopIfBoardLost();
+    void CloseSession();
 
     struct ModeEnd {
         std::string_view command;

@@ -14,6 +14,9 @@ struct SessionState {
     std::int16_t timeoutSetting = 0;  // bus time-out in seconds
     bool boardTimeout = false;        // the latest failed backend operation timed out
     bool boardLost = false;           // the link to the board itself is gone (an adapter unplugged)
+    // A send's success says only that the board took the bytes, not that a device did: a
+    // Prologix-protocol controller reports nothing of the bus handshake. Set by the open.
+    bool unconfirmedSends = false;
     // Owned by the session module.
     std::int32_t lastError = 0;    // code of the latest session operation
     std::int32_t lastFailure = 0;  // code of the latest failure; cleared by open and close only

@@ -36,8 +36,6 @@ class Port {
     virtual bool Write(const Bytes& bytes) = 0;
     // Appends what arrives to into, waiting at most waitMs for the first byte.
     virtual ReadResult Read(Bytes& into, int waitMs) = 0;
-    // Waits until everything written has left (a serial port's transmit queue).
-    virtual void Drain() {}
 };
 
 struct Opened {

@@ -69,10 +69,6 @@ class FileDescriptorPort : public Port {
         return ReadResult::Lost;
     }
 
-    void Drain() override {
-        if (serial_) ::tcdrain(fd_);
-    }
-
   private:
     int fd_;
     bool serial_;

@@ -254,6 +254,7 @@ bool BoardOpen(std::int32_t bufferSize) {
     ready = ready && Command("ifc");  // the controller takes charge of the bus
     if (!ready) return Lost();
     S().boardStatus = 0;
+    S().unconfirmedSends = true;  // the controller says nothing of the bus handshake
     S().cardOpen = true;
     S().recvBufferSize = bufferSize;
     return true;
@@ -262,12 +263,16 @@ bool BoardOpen(std::int32_t bufferSize) {
 bool BoardClose() {
     lb::ResetClosedSession();
     if (!link) return !S().boardLost;
-    // The analyzer back to local: go to local for the addressed device.
+    // The analyzer back to local: go to local for the addressed device. Then the controller is
+    // asked "++ver": it handles lines in order, so its answer says that it took everything
+    // sent before (a send is never confirmed otherwise), and that it is still there.
+    DiscardPending(*link->port);
     const bool local = link->address <= 0 || Command("loc");
-    if (local) link->port->Drain();
+    const bool there = local && Command("ver") && AnswerLine(*link->port, kVersionWaitMs * 2);
     link.reset();
-    S().boardStatus = local ? 0 : kLost;
-    return local;
+    if (!there) return Lost();
+    S().boardStatus = 0;
+    return true;
 }
 
 bool BoardSend(const lb::ByteBuffer& bytes) {

@@ -15,6 +15,7 @@
 #include "app/operation_runner.h"
 #include "app/outcome.h"
 #include "app/window.h"
+#include "session/chosen_interface.h"
 #include "session/session_state.h"
 #include "tests/app/fake_window.h"
 #include "tests/faults/fault_table.h"
@@ -47,8 +48,13 @@ class FaultMatrix : public ::testing::TestWithParam<std::tuple<Cell, OperationKi
         fs::create_directories(folder);
         window.texts["wait"] = "0";
         window.texts["ad2"] = std::to_string(kRecords);
+#ifdef TQ58_PROLOGIX_SERVE
+        ASSERT_EQ(lbDef::ChooseInterface(standIn.ServePrologix(TQ58_PROLOGIX_SERVE)), "");
+#endif
     }
-    void TearDown() override { fs::remove_all(folder); }
+    void TearDown() override {
+        fs::remove_all(folder);
+    }
 
     std::string FileText(const char8_t* name) {
         std::ifstream file(folder / name, std::ios::binary);
@@ -96,12 +102,13 @@ TEST_P(FaultMatrix, TheOperationEndsSoundlyClosesTheSessionAndKeepsOrReplacesThe
     // An operation that never makes the failing call completes cleanly.
     const bool called = static_cast<int>(standIn.Calls(cell.function).size()) >= cell.nth;
     const Effect effect = called ? cell.effect : Effect::None;
-    const bool stops = effect == Effect::NotOpened || effect == Effect::Silent;
+    const bool stops =
+        effect == Effect::NotOpened || effect == Effect::Silent || effect == Effect::Lost;
     if (stops) {
-        EXPECT_EQ(window.status,
-                  name + ": " +
-                      std::string(effect == Effect::NotOpened ? app::kStatusNotOpened
-                                                              : app::kStatusNoAnswer));
+        const std::string_view word = effect == Effect::NotOpened ? app::kStatusNotOpened
+                                      : effect == Effect::Silent  ? app::kStatusNoAnswer
+                                                                  : app::kStatusBoardLost;
+        EXPECT_EQ(window.status.rfind(name + ": " + std::string(word), 0), 0u) << window.status;
         ASSERT_EQ(notifier.messages.size(), 1u) << "the user is told what to check";
         EXPECT_NE(notifier.messages[0].find(std::to_string(cell.sessionCode)), std::string::npos)
             << notifier.messages[0];

@@ -19,6 +19,7 @@ enum class Effect {
     Transfer,    // one exchange fails
     EmptyReply,  // the first reply comes back empty
     Close,       // the close fails
+    Lost,        // the link to the board goes away: the operation stops, what came is kept
 };
 
 struct Cell {
@@ -175,6 +176,21 @@ inline std::vector<Cell> VisaCells() {
         {"viGpibControlREN", 2, kSystemError, Effect::Close, 12020, 12020},
         {"viClose", 1, kTimeout, Effect::Close, 13000, 13000},
         {"viClose", 3, kSystemError, Effect::Close, 12020, 12020},
+    };
+}
+
+// The simulated Prologix controller drops the call (1), is unplugged at it (2), or passes on half
+// the reply and never its end (3). The controller answers nothing about the bus, so a message
+// that went nowhere shows only as the reply that does not come. A controller that went away
+// cannot send the analyzer to local: the close fails too.
+inline std::vector<Cell> PrologixCells() {
+    return {
+        {"++ver", 1, 2, Effect::NotOpened, 12010},
+        {"++ver", 1, 1, Effect::None, 0},  // asked again, and answered
+        {"++ifc", 1, 2, Effect::Lost, 12110, 12020},
+        {"++read", 1, 1, Effect::Silent, 13000},
+        {"++read", 2, 3, Effect::Transfer, 13000},
+        {"++read", 3, 2, Effect::Lost, 12110, 12020},
     };
 }
 
