@@ -30,6 +30,18 @@ if [ "${1:-}" = --check ]; then
 fi
 [ "$(id -u)" -eq 0 ] || { echo "setup-wine32: must run as root" >&2; exit 1; }
 
+# A mirror caught mid-sync fails the update ("File has unexpected size"): tried again a few times,
+# then the install goes on with what was fetched, and fails by itself if that is not enough.
+apt_update() {
+  local try
+  for try in 1 2 3 4; do
+    apt-get update -qq && return 0
+    echo "setup-wine32: apt-get update failed (try $try); trying again in 30 s" >&2
+    sleep 30
+  done
+  echo "setup-wine32: going on with the package lists fetched so far" >&2
+}
+
 apt_install() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null
 }
@@ -37,7 +49,7 @@ apt_install() {
 if installed qemu-user-static; then
   echo "setup-wine32: qemu-user-static already installed"
 else
-  apt-get update -qq
+  apt_update
   apt_install qemu-user-static
   echo "setup-wine32: installed qemu-user-static"
 fi
@@ -65,7 +77,7 @@ else
     dpkg --add-architecture i386
     echo "setup-wine32: added the i386 architecture to dpkg"
   fi
-  apt-get update -qq
+  apt_update
   apt_install wine32:i386
   echo "setup-wine32: installed wine32:i386"
 fi

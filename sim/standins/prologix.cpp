@@ -22,7 +22,13 @@ sim::PrologixController& Controller() {
     return controller;
 }
 
-std::unique_ptr<sim::PrologixServer> servers[2];
+// The servers' threads use the controller: made after it, so destroyed (and stopped) before it
+// when the program ends.
+std::unique_ptr<sim::PrologixServer> (&Servers())[2] {
+    Controller();
+    static std::unique_ptr<sim::PrologixServer> servers[2];
+    return servers;
+}
 
 }  // namespace
 
@@ -32,7 +38,7 @@ TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_serve(const char* kind, cha
                                                            int capacity) {
     using Kind = sim::PrologixServer::Kind;
     const Kind chosen = std::string(kind ? kind : "") == "tcp" ? Kind::Tcp : Kind::PseudoTerminal;
-    auto& server = servers[chosen == Kind::Tcp ? 1 : 0];
+    auto& server = Servers()[chosen == Kind::Tcp ? 1 : 0];
     if (!server || server->unplugged()) {
         server.reset();  // not under the bench lock: its thread may be waiting for it
         server = sim::PrologixServer::Start(chosen, Controller());
@@ -44,7 +50,7 @@ TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_serve(const char* kind, cha
 }
 
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_prologix_settle(void) {
-    for (auto& server : servers) {
+    for (auto& server : Servers()) {
         if (server) server->Settle();
     }
 }

@@ -33,6 +33,10 @@ class Program : public ::testing::Test {
                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder);
         fs::create_directories(folder);
+#ifdef TQ58_PROLOGIX_SERVE
+        served = standIn.ServePrologix(TQ58_PROLOGIX_SERVE);
+        ASSERT_EQ(lbDef::ChooseInterface(served), "");
+#endif
         form = std::make_unique<Form1>(&notifier, folder);
         form->show();
         // Pauses keep their lengths but pass at once: the clock jumps to each deadline.
@@ -48,7 +52,9 @@ class Program : public ::testing::Test {
         fs::remove_all(folder);
     }
 
-    void Click(const char* button) { static_cast<QPushButton*>(form->Control(button))->click(); }
+    void Click(const char* button) {
+        static_cast<QPushButton*>(form->Control(button))->click();
+    }
     std::string Caption(const char* label) {
         return static_cast<QLabel*>(form->Control(label))->text().toStdString();
     }
@@ -62,6 +68,7 @@ class Program : public ::testing::Test {
     testing_support::StandIn standIn{TQ58_DRIVER_LIBRARY};
     testing_support::RecordingNotifier notifier;
     fs::path folder;
+    std::string served;  // where the simulated controller is, for a program that has one
     std::unique_ptr<Form1> form;
     std::uint32_t now = 0;
 };
@@ -89,12 +96,15 @@ TEST_F(Program, InstantaneousReadoutShowsTheAnalyzersSettings) {
 }
 
 #ifdef TQ58_INTERFACE_KEY
-// The two programs whose user chooses the interface: the NI-488.2 board index, the VISA
-// interface. The stand-in emulates the one interface the bench names.
+// The programs whose user chooses the interface: the NI-488.2 board index, the VISA interface,
+// the port of a Prologix-protocol controller. The stand-in emulates the one interface the bench
+// names, or serves its controller at one port.
 class ChosenInterface : public Program {
   protected:
     static constexpr std::string_view kKey = TQ58_INTERFACE_KEY;
+    static constexpr bool kPort = kKey == "port";
     static std::string Choice(int board) {
+        if (kPort) return "/dev/tq58-no-port-" + std::to_string(board);
         return (kKey == "board" ? "" : "GPIB") + std::to_string(board);
     }
     void TearDown() override {
@@ -102,20 +112,21 @@ class ChosenInterface : public Program {
         app::SetCurrentInterface({});
         Program::TearDown();
     }
-    std::string Choose(int board) {
+    std::string Choose(int board) { return Choose(Choice(board)); }
+    std::string Choose(const std::string& choice) {
         const app::InterfaceOption option{kKey,
                                           TQ58_INTERFACE_DEFAULT,
                                           &lbDef::ChooseInterface,
                                           &lbDef::InterfaceName,
                                           &lbDef::InterfaceNote,
                                           &lbDef::DriverStatusText};
-        return app::TakeInterfaceChoice({"--" + std::string(kKey), Choice(board)}, option, {});
+        return app::TakeInterfaceChoice({"--" + std::string(kKey), choice}, option, {});
     }
     std::string StatusTip() { return form->findChild<QLabel*>("status")->toolTip().toStdString(); }
     std::vector<std::string> Transfers() {
         std::vector<std::string> transfers;
         for (const std::string& call : standIn.Log()) {
-            for (const char* name : {"Send(", "Receive(", "viWrite(", "viRead("}) {
+            for (const char* name : {"Send(", "Receive(", "viWrite(", "viRead(", "data(", "++"}) {
                 if (call.rfind(name, 0) == 0) transfers.push_back(call);
             }
         }
@@ -123,6 +134,18 @@ class ChosenInterface : public Program {
     }
 };
 
+#ifdef TQ58_PROLOGIX_SERVE
+TEST_F(ChosenInterface, TheChoiceReachesTheDriverAndTheStatusLineNamesIt) {
+    // The Ethernet adapter's address; the set-up chose the serial port.
+    const std::string address = standIn.ServePrologix("tcp");
+    ASSERT_EQ(Choose(address), "");
+    Click("run1");
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), testing_support::ExpectedMassMemoryFile(1, 100));
+    const std::string name = "Prologix GPIB-USB 6.107 (" + address + ")";
+    EXPECT_NE(StatusTip().find("完了（" + name + "）"), std::string::npos) << StatusTip();
+    EXPECT_NE(StatusTip().find("インターフェース: " + name), std::string::npos) << StatusTip();
+}
+#else
 TEST_F(ChosenInterface, TheChoiceReachesTheDriverAndTheStatusLineNamesIt) {
     standIn.SetInterface("GPIB1");
     ASSERT_EQ(Choose(1), "");
@@ -134,21 +157,26 @@ TEST_F(ChosenInterface, TheChoiceReachesTheDriverAndTheStatusLineNamesIt) {
     EXPECT_NE(StatusTip().find("完了（GPIB1）"), std::string::npos) << StatusTip();
     EXPECT_NE(StatusTip().find("インターフェース: GPIB1"), std::string::npos) << StatusTip();
 }
+#endif
 
 TEST_F(ChosenInterface, AnInterfaceTheDriverRefusesStopsBeforeAnyTransfer) {
     ASSERT_EQ(Choose(2), "");  // the bench has GPIB0 alone
     Click("run1");
     ASSERT_EQ(notifier.messages.size(), 1u);
     const std::string& message = notifier.messages[0];
-    EXPECT_NE(message.find("インターフェース「GPIB2」を開けません"), std::string::npos) << message;
-    EXPECT_NE(message.find(kKey == "board" ? "iberr 7 (ENEB)" : "VI_ERROR_RSRC_NFOUND"),
-              std::string::npos)
+    const std::string chosen = kPort ? Choice(2) : "GPIB2";
+    EXPECT_NE(message.find("インターフェース「" + chosen + "」を開けません"), std::string::npos)
         << message;
-    EXPECT_EQ(message.find("GPIB0"), std::string::npos) << "what to check names GPIB2: " << message;
+    const char* why = kPort             ? "ポート「/dev/tq58-no-port-2」がありません"
+                      : kKey == "board" ? "iberr 7 (ENEB)"
+                                        : "VI_ERROR_RSRC_NFOUND";
+    EXPECT_NE(message.find(why), std::string::npos) << message;
+    EXPECT_EQ(message.find(kPort ? served : "GPIB0"), std::string::npos)
+        << "what to check names " << chosen << ": " << message;
     EXPECT_EQ(message.find("minor 0"), std::string::npos) << message;
     EXPECT_TRUE(Transfers().empty());
     EXPECT_FALSE(fs::exists(folder / app::kMassMemoryFileName));
-    EXPECT_NE(StatusTip().find("（GPIB2）"), std::string::npos) << StatusTip();
+    EXPECT_NE(StatusTip().find("（" + chosen + "）"), std::string::npos) << StatusTip();
 }
 #endif
 
