@@ -34,12 +34,27 @@ fi
 # then the install goes on with what was fetched, and fails by itself if that is not enough.
 apt_update() {
   local try
-  for try in 1 2 3 4; do
-    apt-get update -qq && return 0
+  for try in 1 2 3; do
+    apt-get update -qq 2>/tmp/setup-wine32-update.log && return 0
+    cat /tmp/setup-wine32-update.log >&2
     echo "setup-wine32: apt-get update failed (try $try); trying again in 30 s" >&2
     sleep 30
   done
   echo "setup-wine32: going on with the package lists fetched so far" >&2
+}
+
+# When the mirror keeps serving an i386 index that is older than its Release (seen for days on
+# the security suite), apt drops that index and the i386 libraries cannot match their amd64
+# halves. The index is then taken as the mirror serves it; apt still checks every package it
+# downloads against it. Said loudly, and only after the update failed.
+take_stale_i386_indexes() {
+  local url list
+  grep -o 'Failed to fetch http[^ ]*binary-i386/Packages\.xz' /tmp/setup-wine32-update.log |
+    sed 's/^Failed to fetch //' | sort -u | while read -r url; do
+      list=/var/lib/apt/lists/$(echo "${url#*://}" | sed 's|/|_|g; s|\.xz$||')
+      curl -fsS "$url" | xz -dc >"$list.part" && mv "$list.part" "$list" &&
+        echo "setup-wine32: WARNING: took $url as served, although it does not match the Release" >&2
+    done
 }
 
 apt_install() {
@@ -78,7 +93,10 @@ else
     echo "setup-wine32: added the i386 architecture to dpkg"
   fi
   apt_update
-  apt_install wine32:i386
+  if ! apt_install wine32:i386; then
+    take_stale_i386_indexes
+    apt_install wine32:i386
+  fi
   echo "setup-wine32: installed wine32:i386"
 fi
 
