@@ -49,8 +49,13 @@ tq58_describe_program(tq58pc-prologix -
 
 # tq58_choose_interface(PROGRAM KEY DEFAULT): the program's user chooses the interface it drives,
 # with "--KEY value" on the command line or "KEY = value" in the settings file; DEFAULT otherwise.
+# The program's off-screen drive, where it has one, takes the same choice.
 function(tq58_choose_interface program key default)
-  target_compile_definitions(${program} PRIVATE TQ58_INTERFACE_KEY="${key}"
-                             TQ58_INTERFACE_DEFAULT="${default}")
+  foreach(target IN ITEMS ${program} ${program}-drive)
+    if(TARGET ${target})
+      target_compile_definitions(${target} PRIVATE TQ58_INTERFACE_KEY="${key}"
+                                 TQ58_INTERFACE_DEFAULT="${default}")
+    endif()
+  endforeach()
   set_property(GLOBAL PROPERTY TQ58_PROGRAM_${program}_INTERFACE ${key} ${default})
 endfunction()
