@@ -47,10 +47,29 @@ tq58_describe_program(tq58pc-prologix -
   "Prologix 互換の USB-GPIB・LAN-GPIB 変換器（Prologix GPIB-USB、GPIB-ETHERNET、AR488）"
   "Prologix-protocol USB or Ethernet GPIB controller (Prologix GPIB-USB, GPIB-ETHERNET, AR488)")
 
+# What the interface option of the programs that take one (tq58_choose_interface below) names,
+# for the README.txt of the zips and the manual pages: in Japanese and English.
+function(tq58_describe_option key ja en)
+  set_property(GLOBAL PROPERTY TQ58_OPTION_${key}_JA "${ja}")
+  set_property(GLOBAL PROPERTY TQ58_OPTION_${key}_EN "${en}")
+endfunction()
+
+tq58_describe_option(board "ボード番号（GPIB1 なら 1）"
+  "the board index (1 for GPIB1; with linux-gpib the board's minor in gpib.conf)")
+tq58_describe_option(interface "VISA のインターフェース名（GPIB1）か LAN-GPIB ゲートウェイのリソース名"
+  "the VISA interface (GPIB1) or a LAN-GPIB gateway's resource (TCPIP0::192.168.1.20::gpib0::INTFC)")
+tq58_describe_option(port "変換器の COM ポート（COM3）か LAN 変換器の IP アドレス:1234。auto は自動検出"
+  "the controller's serial port (COM3, /dev/ttyUSB0) or an Ethernet controller's host:1234; auto asks every serial port ++ver and takes the first controller that answers")
+
 # tq58_choose_interface(PROGRAM KEY DEFAULT): the program's user chooses the interface it drives,
 # with "--KEY value" on the command line or "KEY = value" in the settings file; DEFAULT otherwise.
+# The program's off-screen drive, where it has one, takes the same choice.
 function(tq58_choose_interface program key default)
-  target_compile_definitions(${program} PRIVATE TQ58_INTERFACE_KEY="${key}"
-                             TQ58_INTERFACE_DEFAULT="${default}")
+  foreach(target IN ITEMS ${program} ${program}-drive)
+    if(TARGET ${target})
+      target_compile_definitions(${target} PRIVATE TQ58_INTERFACE_KEY="${key}"
+                                 TQ58_INTERFACE_DEFAULT="${default}")
+    endif()
+  endforeach()
   set_property(GLOBAL PROPERTY TQ58_PROGRAM_${program}_INTERFACE ${key} ${default})
 endfunction()

@@ -4,8 +4,10 @@
 //   tq58-prologix-sim [--tcp PORT] [--link PATH] [--ar488] [--address N]
 // Prints where it serves (the pseudo-terminal's device, or 127.0.0.1:PORT) on its first line.
 // --link makes PATH a symbolic link to the pseudo-terminal: Wine's dosdevices/com1, say.
+#include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -76,12 +78,16 @@ int main(int argc, char** argv) {
 
     std::signal(SIGTERM, Stop);
     std::signal(SIGINT, Stop);
-    // Standard input closing (the script that started it ended) stops it too.
+    // Standard input closing (the script that started it ended) stops it too. It is polled, not
+    // read blocking: a signal may reach one of the server's threads, and a read interrupted by
+    // one resumes (signal() restarts system calls), so the stop is checked between polls.
     char ignored[256];
     while (!stopping && !server->unplugged()) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&input, 1, 200) <= 0) continue;
         const ssize_t n = ::read(STDIN_FILENO, ignored, sizeof ignored);
         if (n == 0) break;
-        if (n < 0 && !stopping) ::usleep(100000);
+        if (n < 0 && errno != EINTR && errno != EAGAIN) break;
     }
     if (!link.empty()) ::unlink(link.c_str());
     return 0;

@@ -1,22 +1,33 @@
 // Drives a program's window off screen through a mass memory download against whatever driver
 // library the search path offers (the run script offers the simulated bench), then prints the
-// file's path and first lines and saves a screenshot of the window beside the file. The window
-// picks its folder as the program does, so the release check runs this from a folder its user
-// cannot write, unless a first argument names the folder to write into (the guide's picture
-// shows a documents folder, as a user's window does). Built for the scripts only.
+// file's path and first lines and the status line, and saves a screenshot of the window beside
+// the file. The window picks its folder as the program does, so the release check runs this from
+// a folder its user cannot write, unless a first argument names the folder to write into (the
+// guide's picture shows a documents folder, as a user's window does). Built for the scripts only.
+//   <program>-drive [FOLDER] [--KEY VALUE]
+// A program whose user chooses the interface takes its option here too (the run script names
+// the simulated controller's port: --port /dev/pts/3), with the settings file and the default
+// after it, as the program does; a choice it cannot use ends the drive before the window opens.
 #include <QApplication>
 #include <QPixmap>
 #include <QPushButton>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "app/csv_file.h"
 #include "app/qt/form1.h"
 #include "app/qt/program_arguments.h"
 #include "platform/codepage932.h"
 #include "platform/program_folder.h"
+#ifdef TQ58_INTERFACE_KEY
+#include "app/interface_choice.h"
+#include "session/backend.h"
+#include "session/chosen_interface.h"
+#endif
 
 namespace {
 
@@ -25,15 +36,52 @@ class PrintingNotifier : public app::Notifier {
     void Tell(const std::string& message) override { std::cerr << message << "\n"; }
 };
 
+// The window, with the latest status line kept whole: the label elides what does not fit.
+class DrivenForm : public Form1 {
+  public:
+    using Form1::Form1;
+    void ShowStatus(const app::Status& status) override {
+        summary_ = status.summary;
+        Form1::ShowStatus(status);
+    }
+    const std::string& summary() const { return summary_; }
+
+  private:
+    std::string summary_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     ProgramArguments arguments(argc, argv);
     QApplication application(arguments.count(), arguments.values());
+    // A first argument that is not an option names the folder; the rest is the program's own.
+    const bool folderGiven = argc > 1 && !std::string(argv[1]).starts_with("--");
     const std::filesystem::path folder =
-        argc > 1 ? std::filesystem::path(argv[1]) : platform::OutputFolder();
+        folderGiven ? std::filesystem::path(argv[1]) : platform::OutputFolder();
+    const std::vector<std::string> options(argv + std::min(argc, folderGiven ? 2 : 1), argv + argc);
+#ifdef TQ58_INTERFACE_KEY
+    app::InterfaceOption option{TQ58_INTERFACE_KEY,      TQ58_INTERFACE_DEFAULT,
+                                &lbDef::ChooseInterface, &lbDef::InterfaceName,
+                                &lbDef::InterfaceNote,   &lbDef::DriverStatusText};
+    if (lbDef::DriverLibraryName().empty()) option.statusLabel = {};  // a port, not a driver
+    if (const std::string refusal =
+            app::TakeInterfaceChoice(options, option, platform::SettingsFile());
+        !refusal.empty()) {
+        std::cerr << refusal << "\n";
+        return 2;
+    }
+#else
+    if (!options.empty()) {
+        std::cerr << "This program takes no options: " << options.front() << "\n";
+        return 2;
+    }
+#endif
     PrintingNotifier notifier;
-    Form1 form(&notifier, folder);
+    DrivenForm form(&notifier, folder);
+#ifdef TQ58_INTERFACE_KEY
+    form.ShowStatus(app::InterfaceStatus());
+#endif
     form.show();
     QApplication::processEvents();
 
@@ -53,6 +101,7 @@ int main(int argc, char** argv) {
     if (lines == 0) {
         std::cout << "  (the file is empty)\n";
     }
+    std::cout << "Status: " << form.summary() << "\n";
 
     // Named after the program: <program>-drive takes its screenshot as <program>.png.
     std::string program = std::filesystem::path(argv[0]).filename().string();

@@ -7,6 +7,7 @@
 
 #include "app/operation_runner.h"
 #include "app/outcome.h"
+#include "session/chosen_interface.h"
 
 namespace {
 
@@ -44,6 +45,24 @@ TEST(Guide, ExplainsEveryOutcomeText) {
     for (const char* library : {"gplib2K.dll", "libgpib.so.0", "ni4882.dll", "visa32.dll"}) {
         EXPECT_NE(guide.find(app::DriverSourceText(library)), std::string::npos) << library;
     }
+}
+
+// Why a Prologix-protocol controller could not be opened, as the message says it, with the port
+// and its answer written "…" in the guide: every condition the backend names.
+TEST(Guide, ExplainsEverySerialControllerCondition) {
+    const std::string guide = Guide();
+    int named = 0;
+    for (std::int32_t condition = 1; condition < 32; ++condition) {
+        std::string text = lbDef::DriverStatusText(condition);
+        if (text.starts_with("状態 ")) continue;  // not a condition of this backend
+        ++named;
+        constexpr std::string_view empty = "「」", elided = "「…」";
+        for (size_t at = 0; (at = text.find(empty, at)) != std::string::npos; at += elided.size()) {
+            text.replace(at, empty.size(), elided);
+        }
+        EXPECT_NE(guide.find(text), std::string::npos) << condition << " " << text;
+    }
+    EXPECT_GE(named, 9);
 }
 
 }  // namespace
