@@ -2,6 +2,7 @@
 // controller through a serial port or a socket), but a library with the common control
 // interface, whose controller serves a pseudo-terminal or a loopback TCP port from a thread of
 // its own. A test binds it, asks where it serves, and points the program's port there.
+#include <array>
 #include <memory>
 #include <string>
 
@@ -22,7 +23,11 @@ sim::PrologixController& Controller() {
     return controller;
 }
 
-std::unique_ptr<sim::PrologixServer> servers[2];
+// The servers last as long as the process. Destroyed as the library is unloaded at its end, they
+// would wait for threads that Windows has already ended and close Winsock from inside the
+// loader: the 32-bit test processes crashed so as they ended under Wine.
+std::array<std::unique_ptr<sim::PrologixServer>, 2>& servers =
+    *new std::array<std::unique_ptr<sim::PrologixServer>, 2>;
 
 }  // namespace
 
