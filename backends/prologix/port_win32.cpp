@@ -92,13 +92,15 @@ class SerialPort : public Port {
     }
 
   private:
-    // A read returns at once what has arrived; with nothing there, it waits up to waitMs for the
-    // first byte and returns with it (MAXDWORD, MAXDWORD, waitMs). waitMs 0: it never waits.
+    // A read waits up to waitMs in all, and ends once the bytes have paused for kPauseMs after the
+    // first: what has arrived by then is returned. waitMs 0: it returns at once with what is
+    // there. (MAXDWORD, MAXDWORD, waitMs), documented to return with the first byte, makes Wine
+    // wait the whole waitMs whenever the reply is shorter than the buffer.
     bool WaitAtMost(int waitMs) {
         if (waitMs == timeoutMs_) return true;
         COMMTIMEOUTS timeouts{};
-        timeouts.ReadIntervalTimeout = MAXDWORD;
-        timeouts.ReadTotalTimeoutMultiplier = waitMs == 0 ? 0 : MAXDWORD;
+        timeouts.ReadIntervalTimeout = waitMs == 0 ? MAXDWORD : kPauseMs;
+        timeouts.ReadTotalTimeoutMultiplier = 0;
         timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(waitMs);
         timeouts.WriteTotalTimeoutMultiplier = 0;
         timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
@@ -107,6 +109,7 @@ class SerialPort : public Port {
         return true;
     }
 
+    static constexpr DWORD kPauseMs = 5;
     static constexpr DWORD kWriteTimeoutMs = 1000;
     HANDLE handle_;
     int timeoutMs_ = -1;
