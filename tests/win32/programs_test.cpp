@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 
 #include "app/csv_file.h"
@@ -19,6 +20,17 @@ namespace {
 
 using namespace win32_test;
 
+#ifdef TQ58_PROLOGIX_SERVE
+// Where the controller is: the simulated one this process serves, or the port TQ58_PROLOGIX_PORT
+// names (COM9, which Wine maps onto the pseudo-terminal of a simulator process of its own).
+std::string ControllerPort(testing_support::StandIn& standIn) {
+    if (const char* port = std::getenv("TQ58_PROLOGIX_PORT"); port != nullptr && *port != '\0') {
+        return port;
+    }
+    return standIn.ServePrologix(TQ58_PROLOGIX_SERVE);
+}
+#endif
+
 class Win32Program : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -33,7 +45,7 @@ class Win32Program : public ::testing::Test {
 #ifdef TQ58_PROLOGIX_SERVE
         // The controller is reached through a port, not a driver: the program is pointed at
         // the simulated one.
-        where = standIn.ServePrologix(TQ58_PROLOGIX_SERVE);
+        where = ControllerPort(standIn);
         ASSERT_FALSE(where.empty());
         ASSERT_EQ(lbDef::ChooseInterface(where), "");
 #endif
@@ -130,7 +142,7 @@ TEST(ShippedProgram, DownloadsTheMassMemoryThroughItsWindowAndEndsWhenClosed) {
     // file beside it, as a user would tell it.
     testing_support::StandIn standIn{TQ58_DRIVER_LIBRARY};
     standIn.Reset();
-    const std::string where = standIn.ServePrologix(TQ58_PROLOGIX_SERVE);
+    const std::string where = ControllerPort(standIn);
     ASSERT_FALSE(where.empty());
     std::ofstream(folder / "settings.ini", std::ios::binary)
         << "[tq58pc]\r\n"
