@@ -9,6 +9,7 @@ if x86_64-w64-mingw32-objdump -f "$build"/bin/tq58pc-ni488.exe 2>/dev/null | gre
   objdump=x86_64-w64-mingw32-objdump  # an x86_64 build folder
 fi
 system_dlls="KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL MSVCRT.DLL WINMM.DLL ADVAPI32.DLL SHELL32.DLL"
+system_dlls+=" WS2_32.DLL"  # Winsock 2, since Windows 98 and NT 4.0
 status=0
 
 for program in "$build"/bin/*.exe; do

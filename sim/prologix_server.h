@@ -4,9 +4,12 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
+#ifndef _WIN32
 #include <thread>
+#endif
 
 #include "sim/prologix_controller.h"
 
@@ -17,6 +20,7 @@ class PrologixServer {
     enum class Kind { PseudoTerminal, Tcp };
 
     // Nothing when the system refuses the pseudo-terminal or the socket. tcpPort 0: any free one.
+    // Windows has no pseudo-terminals: there Kind::PseudoTerminal gives nothing.
     static std::unique_ptr<PrologixServer> Start(Kind kind, PrologixController& controller,
                                                  int tcpPort = 0);
     ~PrologixServer();
@@ -29,22 +33,36 @@ class PrologixServer {
     void Settle();
 
   private:
-    PrologixServer(Kind kind, int fd, PrologixController& controller)
+#ifdef _WIN32
+    using Descriptor = std::uintptr_t;  // a Winsock SOCKET
+    static constexpr Descriptor kNoDescriptor = ~Descriptor{0};
+#else
+    using Descriptor = int;
+    static constexpr Descriptor kNoDescriptor = -1;
+#endif
+    PrologixServer(Kind kind, Descriptor fd, PrologixController& controller)
         : kind_(kind), fd_(fd), controller_(controller) {}
     void Serve();
+#ifdef _WIN32
+    static unsigned long __stdcall ServeThread(void* server);
+#endif
     // Feeds what is readable on fd to the controller and writes back its answer; false when the
     // connection ended.
-    bool Exchange(int fd);
+    bool Exchange(Descriptor fd);
 
     Kind kind_;
-    int fd_;               // the pseudo-terminal's master, or the listening socket
-    int connection_ = -1;  // the accepted TCP connection
+    Descriptor fd_;  // the pseudo-terminal's master, or the listening socket
+    Descriptor connection_ = kNoDescriptor;  // the accepted TCP connection
     PrologixController& controller_;
     std::string where_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> busy_{false};
     std::atomic<bool> unplugged_{false};
+#ifdef _WIN32
+    void* thread_ = nullptr;  // the serving thread's handle (this compiler's std::thread lacks it)
+#else
     std::thread thread_;
+#endif
 };
 
 }  // namespace sim

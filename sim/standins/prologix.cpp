@@ -2,6 +2,7 @@
 // controller through a serial port or a socket), but a library with the common control
 // interface, whose controller serves a pseudo-terminal or a loopback TCP port from a thread of
 // its own. A test binds it, asks where it serves, and points the program's port there.
+#include <array>
 #include <memory>
 #include <string>
 
@@ -22,13 +23,25 @@ sim::PrologixController& Controller() {
     return controller;
 }
 
-// The servers' threads use the controller: made after it, so destroyed (and stopped) before it
-// when the program ends.
-std::unique_ptr<sim::PrologixServer> (&Servers())[2] {
-    Controller();
-    static std::unique_ptr<sim::PrologixServer> servers[2];
+using ServerPair = std::array<std::unique_ptr<sim::PrologixServer>, 2>;
+
+#ifdef _WIN32
+// The servers last as long as the process: Windows ends their threads before it unloads the
+// library at the process's end, and servers destroyed then would wait for those threads and close
+// Winsock from inside the loader.
+ServerPair& Servers() {
+    static ServerPair& servers = *new ServerPair;
     return servers;
 }
+#else
+// The servers' threads use the controller: made after it, so destroyed (and stopped) before it
+// when the program ends.
+ServerPair& Servers() {
+    Controller();
+    static ServerPair servers;
+    return servers;
+}
+#endif
 
 }  // namespace
 

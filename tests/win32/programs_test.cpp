@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 
 #include "app/csv_file.h"
@@ -19,6 +20,17 @@ namespace {
 
 using namespace win32_test;
 
+#ifdef TQ58_PROLOGIX_SERVE
+// Where the controller is: the simulated one this process serves, or the port TQ58_PROLOGIX_PORT
+// names (COM9, which Wine maps onto the pseudo-terminal of a simulator process of its own).
+std::string ControllerPort(testing_support::StandIn& standIn) {
+    if (const char* port = std::getenv("TQ58_PROLOGIX_PORT"); port != nullptr && *port != '\0') {
+        return port;
+    }
+    return standIn.ServePrologix(TQ58_PROLOGIX_SERVE);
+}
+#endif
+
 class Win32Program : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -30,6 +42,13 @@ class Win32Program : public ::testing::Test {
         fs::create_directories(folder);
         form = std::make_unique<Form1>(&notifier, folder);
         ASSERT_TRUE(form->Create());
+#ifdef TQ58_PROLOGIX_SERVE
+        // The controller is reached through a port, not a driver: the program is pointed at
+        // the simulated one.
+        where = ControllerPort(standIn);
+        ASSERT_FALSE(where.empty());
+        ASSERT_EQ(lbDef::ChooseInterface(where), "");
+#endif
         // Pauses keep their lengths but pass at once: the clock jumps to each deadline.
         lb::SetTickSource([this] { return now; });
         lb::SetEventStep([this](std::uint32_t remaining) {
@@ -52,6 +71,7 @@ class Win32Program : public ::testing::Test {
     fs::path folder;
     std::unique_ptr<Form1> form;
     std::uint32_t now = 0;
+    std::string where;  // the simulated Prologix controller's port
 };
 
 TEST_F(Win32Program, MassMemoryDownloadWithTheDefaultsWritesEveryRecord) {
@@ -117,6 +137,17 @@ TEST(ShippedProgram, DownloadsTheMassMemoryThroughItsWindowAndEndsWhenClosed) {
     fs::create_directories(folder);
     const fs::path program = folder / (TQ58_PROGRAM ".exe");
     fs::copy_file(fs::path(TQ58_PROGRAM_DIR) / (TQ58_PROGRAM ".exe"), program);
+#ifdef TQ58_PROLOGIX_SERVE
+    // The controller is served from this process; the program is told its port in the settings
+    // file beside it, as a user would tell it.
+    testing_support::StandIn standIn{TQ58_DRIVER_LIBRARY};
+    standIn.Reset();
+    const std::string where = ControllerPort(standIn);
+    ASSERT_FALSE(where.empty());
+    std::ofstream(folder / "settings.ini", std::ios::binary)
+        << "[tq58pc]\r\n"
+        << TQ58_INTERFACE_KEY << " = " << where << "\r\n";
+#endif
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -162,15 +193,22 @@ TEST(ShippedProgram, DownloadsTheMassMemoryThroughItsWindowAndEndsWhenClosed) {
 }
 
 #ifdef TQ58_INTERFACE_KEY
-// The two programs whose user chooses the interface, here in the settings file as Notepad
-// writes it beside the program.
+// The programs whose user chooses the interface, here in the settings file as Notepad writes it
+// beside the program. The status line names the interface, or the controller found at the port.
 TEST_F(Win32Program, TheInterfaceFromTheSettingsFileReachesTheDriverAndTheStatusLineNamesIt) {
     constexpr std::string_view key = TQ58_INTERFACE_KEY;
+#ifdef TQ58_PROLOGIX_SERVE
+    const std::string choice = where;
+    const std::string shown = "Prologix GPIB-USB 6.107 (" + where + ")";
+#else
     standIn.SetInterface("GPIB1");
+    const std::string choice = key == "board" ? "1" : "GPIB1";
+    const std::string shown = "GPIB1";
+#endif
+    ASSERT_EQ(lbDef::ChooseInterface(TQ58_INTERFACE_DEFAULT), "");  // the file's choice counts
     const fs::path settings = folder / "settings.ini";
-    std::ofstream(settings, std::ios::binary)
-        << "\xEF\xBB\xBF[tq58pc]\r\n"
-        << key << " = " << (key == "board" ? "1" : "GPIB1") << "\r\n";
+    std::ofstream(settings, std::ios::binary) << "\xEF\xBB\xBF[tq58pc]\r\n"
+                                              << key << " = " << choice << "\r\n";
     const app::InterfaceOption option{key,
                                       TQ58_INTERFACE_DEFAULT,
                                       &lbDef::ChooseInterface,
@@ -181,7 +219,7 @@ TEST_F(Win32Program, TheInterfaceFromTheSettingsFileReachesTheDriverAndTheStatus
     Click(form->Control("run1"));
     EXPECT_EQ(FileBytes(folder / app::kMassMemoryFileName),
               testing_support::ExpectedMassMemoryFile(1, 100));
-    EXPECT_EQ(TextOf(form->Control("status")), "マスメモリデータ取込: 完了（GPIB1）");
+    EXPECT_EQ(TextOf(form->Control("status")), "マスメモリデータ取込: 完了（" + shown + "）");
 }
 #endif
 
