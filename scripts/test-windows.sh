@@ -25,6 +25,11 @@ elif ! scripts/setup-wine32.sh --check; then
 fi
 echo "32-bit Wine set-up: $((SECONDS - started)) s"
 
+# The simulated Prologix controller that the Windows programs reach through a COM port is a
+# Linux program.
+cmake --preset default >/dev/null
+cmake --build --preset default --target tq58-prologix-sim
+
 started=$SECONDS
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64
@@ -33,6 +38,7 @@ source scripts/wine-session.sh
 # A program that Wine fails to start prints nothing and fails the pass-line check; such a start
 # failure is tried again, a test that runs and fails is not hidden by it three times.
 ctest --preset windows-x64 -j "$(nproc)" --repeat until-pass:3
+tests/win32/with_prologix_simulator.sh build/windows-x64
 echo "Windows x86_64 leg (build and tests under 64-bit Wine): $((SECONDS - started)) s"
 
 started=$SECONDS
@@ -43,6 +49,7 @@ scripts/check-windows-imports.sh build/windows-x86
 scripts/check-windows-binaries.sh build/windows-x86
 if [ "$i686_suite" = run ]; then
   ctest --preset windows-x86 -j "$(nproc)" --repeat until-pass:3
+  tests/win32/with_prologix_simulator.sh build/windows-x86
   echo "Windows i686 leg (build, checks and tests under 32-bit Wine): $((SECONDS - started)) s"
 else
   echo "Windows i686 leg (build and checks): $((SECONDS - started)) s"

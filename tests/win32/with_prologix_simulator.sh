@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tq58pc-prologix for Windows through a COM port, under 64-bit Wine: the Linux simulated
+# tq58pc-prologix for Windows through a COM port, under Wine of the build's width: the Linux simulated
 # controller (a process of its own, on a pseudo-terminal) becomes COM9 through Wine's port map
 # (HKLM\Software\Wine\Ports), and the Win32 program test runs against COM9, then with the port
 # found among the serial ports. The loopback TCP tests of the suite do not reach the serial code.
@@ -15,6 +15,9 @@ for file in "$simulator" "$test"; do
 done
 
 source scripts/wine-session.sh
+# The i686 build runs under 32-bit Wine, in the same prefix.
+wine="$wine64"
+grep -q 'mingw-i686' "$build/CMakeCache.txt" 2>/dev/null && wine="$wine32"
 
 # The simulator ends when its standard input, this script's pipe, closes.
 coproc SIMULATOR { exec "$simulator"; }
@@ -35,7 +38,7 @@ run() {
   local port="$1" filter="$2" output
   echo "== COM port test: port $port, tests $filter"
   output=$(WINEPATH="Z:$PWD/$build/standins" TQ58_PROLOGIX_PORT="$port" \
-    timeout 300 "$wine64" "$test" --gtest_filter="$filter" 2>&1) || true
+    timeout 600 "$wine" "$test" --gtest_filter="$filter" 2>&1) || true
   grep -E '^\[ *(RUN|OK|FAILED|PASSED) *\]' <<<"$output" || true
   # Wine may exit 0 from a program that could not run: only GoogleTest's own line counts.
   if ! grep -q '^\[  PASSED  \]' <<<"$output" || grep -q '^\[  FAILED  \]' <<<"$output"; then
