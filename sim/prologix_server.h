@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -49,6 +50,9 @@ class PrologixServer {
     // Feeds what is readable on fd to the controller and writes back its answer; false when the
     // connection ended.
     bool Exchange(Descriptor fd);
+    // The controller's answer to what arrived, taken under the bench lock; false, and the server
+    // unplugged and idle, when what arrived unplugged the controller.
+    bool Answer(const std::uint8_t* piece, std::size_t count, PrologixController::Bytes& answer);
 
     Kind kind_;
     Descriptor fd_;  // the pseudo-terminal's master, or the listening socket

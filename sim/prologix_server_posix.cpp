@@ -76,17 +76,7 @@ bool PrologixServer::Exchange(int fd) {
         return false;
     }
     PrologixController::Bytes answer;
-    bool unplug;
-    {
-        BenchLock lock;
-        answer = controller_.Feed(piece, static_cast<size_t>(count));
-        unplug = controller_.unplugged();
-    }
-    if (unplug) {
-        unplugged_ = true;
-        busy_ = false;
-        return false;
-    }
+    if (!Answer(piece, static_cast<size_t>(count), answer)) return false;
     for (size_t sent = 0; sent < answer.size();) {
         const ssize_t n = ::write(fd, answer.data() + sent, answer.size() - sent);
         if (n <= 0) break;

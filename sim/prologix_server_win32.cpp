@@ -69,16 +69,7 @@ bool PrologixServer::Exchange(Descriptor fd) {
         return false;
     }
     PrologixController::Bytes answer;
-    bool unplug;
-    {
-        BenchLock lock;
-        answer = controller_.Feed(reinterpret_cast<const std::uint8_t*>(piece),
-                                  static_cast<size_t>(count));
-        unplug = controller_.unplugged();
-    }
-    if (unplug) {
-        unplugged_ = true;
-        busy_ = false;
+    if (!Answer(reinterpret_cast<const std::uint8_t*>(piece), static_cast<size_t>(count), answer)) {
         return false;
     }
     for (size_t sent = 0; sent < answer.size();) {

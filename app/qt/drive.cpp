@@ -25,8 +25,7 @@
 #include "platform/program_folder.h"
 #ifdef TQ58_INTERFACE_KEY
 #include "app/interface_choice.h"
-#include "session/backend.h"
-#include "session/chosen_interface.h"
+#include "app/program_interface_option.h"
 #endif
 
 namespace {
@@ -61,10 +60,7 @@ int main(int argc, char** argv) {
         folderGiven ? std::filesystem::path(argv[1]) : platform::OutputFolder();
     const std::vector<std::string> options(argv + std::min(argc, folderGiven ? 2 : 1), argv + argc);
 #ifdef TQ58_INTERFACE_KEY
-    app::InterfaceOption option{TQ58_INTERFACE_KEY,      TQ58_INTERFACE_DEFAULT,
-                                &lbDef::ChooseInterface, &lbDef::InterfaceName,
-                                &lbDef::InterfaceNote,   &lbDef::DriverStatusText};
-    if (lbDef::DriverLibraryName().empty()) option.statusLabel = {};  // a port, not a driver
+    const app::InterfaceOption option = app::ProgramInterfaceOption();
     if (const std::string refusal =
             app::TakeInterfaceChoice(options, option, platform::SettingsFile());
         !refusal.empty()) {

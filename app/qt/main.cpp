@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "app/interface_choice.h"
+#include "app/program_interface_option.h"
 #include "app/qt/message_box_notifier.h"
 #include "platform/program_folder.h"
-#include "session/backend.h"
-#include "session/chosen_interface.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -20,10 +19,7 @@ int main(int argc, char** argv) {
     QApplication application(arguments.count(), arguments.values());
 #ifdef TQ58_INTERFACE_KEY
     // This program's user chooses the interface; one that cannot be used starts nothing.
-    app::InterfaceOption option{TQ58_INTERFACE_KEY,      TQ58_INTERFACE_DEFAULT,
-                                &lbDef::ChooseInterface, &lbDef::InterfaceName,
-                                &lbDef::InterfaceNote,   &lbDef::DriverStatusText};
-    if (lbDef::DriverLibraryName().empty()) option.statusLabel = {};  // a port, not a driver
+    const app::InterfaceOption option = app::ProgramInterfaceOption();
     const std::vector<std::string> given(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (const std::string refusal =
             app::TakeInterfaceChoice(given, option, platform::SettingsFile());

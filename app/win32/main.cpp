@@ -9,11 +9,10 @@
 #include <vector>
 
 #include "app/interface_choice.h"
+#include "app/program_interface_option.h"
 #include "app/win32/message_box_notifier.h"
 #include "app/win32/wide_text.h"
 #include "platform/program_folder.h"
-#include "session/backend.h"
-#include "session/chosen_interface.h"
 
 namespace {
 
@@ -34,10 +33,7 @@ std::vector<std::string> GivenArguments() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
 #ifdef TQ58_INTERFACE_KEY
     // This program's user chooses the interface; one that cannot be used starts nothing.
-    app::InterfaceOption option{TQ58_INTERFACE_KEY,      TQ58_INTERFACE_DEFAULT,
-                                &lbDef::ChooseInterface, &lbDef::InterfaceName,
-                                &lbDef::InterfaceNote,   &lbDef::DriverStatusText};
-    if (lbDef::DriverLibraryName().empty()) option.statusLabel = {};  // a port, not a driver
+    const app::InterfaceOption option = app::ProgramInterfaceOption();
     if (const std::string refusal =
             app::TakeInterfaceChoice(GivenArguments(), option, platform::SettingsFile());
         !refusal.empty()) {
