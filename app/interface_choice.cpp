@@ -133,7 +133,8 @@ std::string WithInterface(std::string summary) {
 }
 
 std::string BoardNotOpenedText(std::int32_t openCode, std::int32_t driverStatus) {
-    const std::string code = std::to_string(openCode) + " " + SessionCodeText(openCode);
+    // The sentence says what the code means; the code is added, not its text a second time.
+    const std::string code = std::to_string(openCode);
     const std::string& name = CurrentInterface().name;
     if (name.empty()) return "ボードを開けません（" + code + "）。";
     std::string text = "インターフェース「" + name + "」を開けません（" + code;

@@ -86,14 +86,13 @@ TEST_F(InterfaceChoice, TheChoiceInUseIsNamedInTheStatusLineAndWhenItsOpenFails)
     EXPECT_NE(refusal.find(settings.filename().string()), std::string::npos)
         << "says where the value came from: " << refusal;
     EXPECT_EQ(app::CurrentInterface().name, "") << "nothing is in use after a refusal";
-    EXPECT_EQ(app::BoardNotOpenedText(12010, 0x00078100),
-              "ボードを開けません（12010 ボードを開けません）。");
+    EXPECT_EQ(app::BoardNotOpenedText(12010, 0x00078100), "ボードを開けません（12010）。");
 
     ASSERT_EQ(app::TakeInterfaceChoice({"--board", "1"}, kOption, settings), "");
     EXPECT_EQ(app::InterfaceStatus().summary, "インターフェース: GPIB1");
     EXPECT_EQ(app::WithInterface("瞬時値取込: 完了"), "瞬時値取込: 完了（GPIB1）");
     EXPECT_EQ(app::BoardNotOpenedText(12010, 0x00078100),
-              "インターフェース「GPIB1」を開けません（12010 ボードを開けません、ドライバの応答: "
+              "インターフェース「GPIB1」を開けません（12010、ドライバの応答: "
               "iberr 7）。");
 }
 
