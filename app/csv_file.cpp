@@ -1,11 +1,6 @@
 #include "app/csv_file.h"
 
-#include <cerrno>
-#include <cstring>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include <cstdio>
 
 #include "app/utf8_text.h"
 #include "platform/codepage932.h"
@@ -14,63 +9,99 @@ namespace app {
 
 namespace {
 
-std::string SystemReason() {
-    return errno != 0 ? std::strerror(errno) : "unknown error";
-}
+using platform::FileFailure;
+using platform::FileOutcome;
 
-std::FILE* OpenFile(const std::filesystem::path& path, bool create) {
+constexpr int kMostKeptNamesPerSecond = 99;
+
+std::tm Now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
 #ifdef _WIN32
-    return _wfopen(path.c_str(), create ? L"wb" : L"r+b");
+    if (const std::tm* converted = std::localtime(&now)) local = *converted;
 #else
-    return std::fopen(path.c_str(), create ? "wb" : "r+b");
+    localtime_r(&now, &local);
 #endif
+    return local;
 }
 
-// Windows cannot replace a file that another program holds open without sharing it (a
-// spreadsheet showing the earlier download does) or that is read-only: found out now, before
-// anything is sent, rather than after the download. POSIX replaces by rename whatever the
-// earlier file's own permissions are.
-void CheckReplaceable([[maybe_unused]] const std::filesystem::path& target) {
-#ifdef _WIN32
-    if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    errno = 0;
-    std::FILE* probe = OpenFile(target, false);
-    if (probe == nullptr) {
-        throw FileError(target,
-                        SystemReason() + "（ほかのプログラムで開いていないか確認してください）");
-    }
-    std::fclose(probe);
-#endif
+std::string Because(const FileOutcome& outcome) {
+    return outcome.systemText.empty() ? std::string() : "（" + outcome.systemText + "）";
 }
 
 }  // namespace
 
-std::filesystem::path NewFilePath(const std::filesystem::path& target) {
+std::filesystem::path PartialFilePath(const std::filesystem::path& target) {
     auto name = target.stem().u8string() + u8"_取込中" + target.extension().u8string();
+    return target.parent_path() / name;
+}
+
+std::filesystem::path KeptFilePath(const std::filesystem::path& target, const std::tm& written,
+                                   int nth) {
+    char stamp[40];
+    std::snprintf(stamp, sizeof stamp, "_%04d%02d%02d-%02d%02d%02d", written.tm_year + 1900,
+                  written.tm_mon + 1, written.tm_mday, written.tm_hour, written.tm_min,
+                  written.tm_sec);
+    std::string suffix = stamp;
+    if (nth > 1) suffix += "-" + std::to_string(nth);
+    auto name = target.stem().u8string() + std::u8string(suffix.begin(), suffix.end()) +
+                target.extension().u8string();
     return target.parent_path() / name;
 }
 
 FileError::FileError(const std::filesystem::path& path, const std::string& what)
     : std::runtime_error(PathText(path) + ": " + what), path_(path) {}
 
-CsvFile::CsvFile(std::filesystem::path target, bool flushEveryLine)
-    : target_(std::move(target)), newPath_(NewFilePath(target_)), flushEveryLine_(flushEveryLine) {
-#ifndef _WIN32
+FileBusy::FileBusy(const std::filesystem::path& target, std::string holder)
+    : FileError(target, (holder.empty() ? std::string("ほかのプログラム") : "「" + holder + "」") +
+                            "がこのファイルへ取り込み中です"),
+      holder_(std::move(holder)) {}
+
+CsvFile::CsvFile(std::filesystem::path target, platform::FileSystem& files)
+    : files_(files), target_(std::move(target)), partialPath_(PartialFilePath(target_)) {
     // The folder may not exist yet: a first download into the documents folder creates it. A
-    // folder that cannot be made shows as the file that cannot be created. On Windows the files
-    // go beside the program, whose folder exists; there std::filesystem's operations would also
-    // bring in msvcrt functions that Windows 2000 lacks (_wstat64).
-    std::error_code ignored;
-    std::filesystem::create_directories(target_.parent_path(), ignored);
-#endif
-    CheckReplaceable(target_);
-    errno = 0;
-    file_ = OpenFile(newPath_, true);
-    if (file_ == nullptr) throw FileError(target_, SystemReason());
+    // folder that cannot be made shows as the file that cannot be created.
+    files_.CreateFolders(target_.parent_path());
+    if (const FileOutcome replaceable = files_.CheckReplaceable(target_); !replaceable.ok()) {
+        throw FileError(target_, "置き換えられません" + Because(replaceable) +
+                                     "。ほかのプログラムで開いていないか確認してください");
+    }
+    KeepEarlierPartialFile();
+    const FileOutcome created =
+        files_.CreateExclusive(partialPath_, platform::ProgramName(), file_);
+    // Taken between the look and the creation: another run started at the same moment.
+    if (created.failure == FileFailure::Exists) throw FileBusy(target_, {});
+    if (!created.ok()) throw FileError(partialPath_, "作成できません" + Because(created));
+    open_ = true;
+}
+
+// A partial file at the start is a crashed run's, or one whose replace failed: it holds
+// received data and is kept, not written over. One that a writer holds is a run in progress.
+void CsvFile::KeepEarlierPartialFile() {
+    if (!files_.Exists(partialPath_)) return;
+    const FileOutcome moved = MoveToKeptName(earlierKeptAs_);
+    if (moved.ok()) return;
+    if (moved.failure == FileFailure::Writing) throw FileBusy(target_, moved.holder);
+    throw FileError(partialPath_, moved.failure == FileFailure::Held
+                                      ? "ほかのプログラムが使用中です" + Because(moved) +
+                                            "。Excel などで開いていれば閉じてください"
+                                      : "名前を変えられません" + Because(moved));
+}
+
+FileOutcome CsvFile::MoveToKeptName(std::filesystem::path& keptAt) {
+    const std::tm written = files_.LastWritten(partialPath_).value_or(Now());
+    FileOutcome moved;
+    for (int nth = 1; nth <= kMostKeptNamesPerSecond; ++nth) {
+        const std::filesystem::path name = KeptFilePath(target_, written, nth);
+        moved = files_.MoveAside(partialPath_, name);
+        if (moved.ok()) keptAt = name;
+        if (moved.failure != FileFailure::Exists) break;
+    }
+    return moved;
 }
 
 CsvFile::~CsvFile() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (open_) files_.Close(file_);
 }
 
 void CsvFile::WriteLine(std::span<const std::string> fields) {
@@ -79,47 +110,58 @@ void CsvFile::WriteLine(std::span<const std::string> fields) {
         if (i > 0) line += ',';
         line += fields[i];
     }
+    if (!open_) throw FileError(partialPath_, "already closed");
     const std::string bytes = platform::Utf8ToCp932(line) + "\r\n";
-    if (file_ == nullptr) throw FileError(newPath_, "already closed");
-    errno = 0;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() &&
-                         (!flushEveryLine_ || std::fflush(file_) == 0);
-    if (!written) throw FileError(newPath_, SystemReason());
+    if (const FileOutcome written = files_.Write(file_, bytes); !written.ok()) {
+        throw FileError(partialPath_, "書き込めません" + Because(written));
+    }
     ++lines_;
 }
 
-void CsvFile::Close() {
-    if (file_ == nullptr) return;
-    errno = 0;
-    const int closed = std::fclose(file_);
-    file_ = nullptr;
-    if (closed != 0) throw FileError(newPath_, SystemReason());
+FileOutcome CsvFile::CloseFile(bool flush) {
+    if (!open_) return {};
+    open_ = false;
+    const FileOutcome flushed = flush ? files_.FlushToDisk(file_) : FileOutcome{};
+    const FileOutcome closed = files_.Close(file_);
+    return flushed.ok() ? closed : flushed;
 }
 
-void CsvFile::Replace() {
-    Close();
-#ifdef _WIN32
-    // Windows 2000 has MoveFileExW; msvcrt's rename refuses an existing target.
-    if (!MoveFileExW(newPath_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        throw FileError(target_, "置き換えられません（Windows のエラー " +
-                                     std::to_string(GetLastError()) + "）");
+void CsvFile::PutInPlace(const Wait& wait) {
+    // On the disk before the rename: after a power cut the target is the earlier file or the
+    // whole new one, never a name for data that did not reach the disk.
+    if (const FileOutcome closed = CloseFile(true); !closed.ok()) {
+        throw FileError(partialPath_, "ディスクに書き込めません" + Because(closed));
     }
-#else
-    errno = 0;
-    if (std::rename(newPath_.c_str(), target_.c_str()) != 0) {
-        throw FileError(target_, SystemReason());
+    FileOutcome replaced = files_.Replace(partialPath_, target_);
+    for (const int pause : kReplaceRetryPausesMs) {
+        if (replaced.failure != FileFailure::Held) break;
+        wait(pause);
+        replaced = files_.Replace(partialPath_, target_);
     }
-#endif
+    if (replaced.ok()) {
+        // A rename that did not reach the disk leaves, after a power cut, both names: the
+        // earlier file and the partial file with the data. Nothing is lost either way.
+        files_.SyncFolder(target_.parent_path());
+        return;
+    }
+    // The system does not say which of the two names was held: the target is, if it cannot be
+    // replaced now.
+    if (const FileOutcome target = files_.CheckReplaceable(target_); !target.ok()) {
+        throw FileError(target_,
+                        "ほかのプログラムが開いているため置き換えられません" + Because(target));
+    }
+    throw FileError(partialPath_, "名前を変えられません" + Because(replaced));
+}
+
+std::filesystem::path CsvFile::KeepAside() {
+    CloseFile(true);  // a failed flush leaves the data in the system's cache, still kept
+    std::filesystem::path keptAt;
+    return MoveToKeptName(keptAt).ok() ? keptAt : partialPath_;
 }
 
 void CsvFile::Discard() {
-    Close();
-#ifdef _WIN32
-    DeleteFileW(newPath_.c_str());
-#else
-    std::remove(newPath_.c_str());
-#endif
+    CloseFile(false);
+    files_.Remove(partialPath_);
 }
 
 }  // namespace app

@@ -24,7 +24,7 @@ int RecordCount(double first, double last) {
 
 void RunMassMemoryDownload(OperationContext& operation, const std::filesystem::path& folder) {
     auto& window = operation.window();
-    CsvFile& file = operation.CreateFile(folder / kMassMemoryFileName, true);
+    CsvFile& file = operation.CreateFile(folder / kMassMemoryFileName);
 
     // Cleared before the open: a board that cannot be opened leaves no earlier run's values.
     operation.ClearDisplays();
@@ -59,9 +59,10 @@ void RunMassMemoryDownload(OperationContext& operation, const std::filesystem::p
         operation.Pause();
         operation.Send(command::SelectAddress(address));
         operation.Pause();
-        const std::string addressField = AddressField(operation.Query(command::kAddressQuery));
+        const std::string addressField =
+            AddressField(operation.QueryRecord(command::kAddressQuery));
         operation.Pause();
-        const std::string dataField = operation.Query(command::kDataQuery);
+        const std::string dataField = operation.QueryRecord(command::kDataQuery);
 
         window.SetCaption(control::kAddressDisplay, addressField);
         window.SetCaption(control::kBandDisplay, band);

@@ -78,19 +78,31 @@ auto OperationContext::Noted(Call call) {
     }
 }
 
-CsvFile& OperationContext::CreateFile(const std::filesystem::path& target, bool flushEveryLine) {
-    return file_.emplace(target, flushEveryLine);
+CsvFile& OperationContext::CreateFile(const std::filesystem::path& target) {
+    return file_.emplace(target, files_);
 }
 
-bool OperationContext::FinishFile(bool ranToEnd) {
-    if (!file_) return false;
-    const bool replace = repliesWithContent_ > 0 && (file_->lines() > 0 || ranToEnd);
-    if (replace) {
-        file_->Replace();
-    } else {
-        file_->Discard();
+FileEnd OperationContext::FinishFile(bool ranToEnd) {
+    if (!file_) return {};
+    const bool recordData = recordReplies_ > 0;
+    const bool putInPlace = file_->TargetExists()
+                                ? ranToEnd && recordData
+                                : recordData || (ranToEnd && repliesWithContent_ > 0);
+    if (!putInPlace) return KeepOrDiscardFile();
+    try {
+        // The window stays live while another program is waited for.
+        file_->PutInPlace([](int ms) { lb::WaitMs(ms); });
+        return {FileEnd::Kind::InPlace, {}, {}};
+    } catch (const FileError& error) {
+        return {FileEnd::Kind::Kept, file_->KeepAside(), error.what()};
     }
-    return replace;
+}
+
+FileEnd OperationContext::KeepOrDiscardFile() {
+    if (!file_) return {};
+    if (recordReplies_ > 0) return {FileEnd::Kind::Kept, file_->KeepAside(), {}};
+    file_->Discard();
+    return {FileEnd::Kind::Discarded, {}, {}};
 }
 
 void OperationContext::Open() {
@@ -147,6 +159,12 @@ std::string OperationContext::Query(std::string_view command) {
     }
     StopIfBoardLost();
     StopIfNeverAnswered();
+    return reply;
+}
+
+std::string OperationContext::QueryRecord(std::string_view command) {
+    std::string reply = Query(command);
+    if (!reply.empty()) ++recordReplies_;
     return reply;
 }
 

@@ -44,9 +44,23 @@ inline constexpr double kInt16Highest = 32767;
 inline constexpr double kInt32Lowest = -2147483648.0;
 inline constexpr double kInt32Highest = 2147483647.0;
 
+// What became of a download's file at the end.
+struct FileEnd {
+    enum class Kind {
+        None,       // the operation has no file
+        InPlace,    // the new file is the target now
+        Kept,       // received data kept beside the target, which stays as it was
+        Discarded,  // nothing received worth keeping: the target stays as it was, or absent
+    };
+    Kind kind = Kind::None;
+    std::filesystem::path keptAt;  // Kept: where the data is
+    std::string problem;           // Kept because the replace failed: why, naming the file
+};
+
 class OperationContext {
   public:
-    explicit OperationContext(Window& window) : window_(window) {}
+    OperationContext(Window& window, platform::FileSystem& files)
+        : window_(window), files_(files) {}
 
     Window& window() { return window_; }
     Tally& tally() { return tally_; }
@@ -62,12 +76,17 @@ class OperationContext {
 
     // A download's file, created before the session opens; the context decides at the end
     // whether it replaces the earlier file.
-    CsvFile& CreateFile(const std::filesystem::path& target, bool flushEveryLine);
-    // Puts the new file in place of the earlier one when this operation received a reply with
-    // content and wrote its lines (or ran to its end); otherwise removes it, leaving the
-    // earlier file as it was. Returns whether it replaced. No file: false.
-    bool FinishFile(bool ranToEnd);
-    const CsvFile* file() const { return file_ ? &*file_ : nullptr; }
+    CsvFile& CreateFile(const std::filesystem::path& target);
+    // An earlier file is replaced only by a download that ran to its end and received record
+    // data: a record's address or data, a statistic. Without an earlier file, the new file
+    // takes its place when it holds record data, or when the download ran to its end with the
+    // analyzer answering. Received record data that does not take the target's place is kept
+    // beside it; a file without any is removed.
+    FileEnd FinishFile(bool ranToEnd);
+    // After the file itself failed: its record data kept beside the target, or the file
+    // removed.
+    FileEnd KeepOrDiscardFile();
+    CsvFile* file() { return file_ ? &*file_ : nullptr; }
 
     // A failed open stops the operation: the session is closed without a second report, and
     // nothing is sent.
@@ -78,7 +97,11 @@ class OperationContext {
     void Send(std::string_view command);
     // A reply that did not come is empty.
     std::string Query(std::string_view command);
+    // A query for the data a download is for (a record's address or data, a statistic): a
+    // reply with content is record data, which decides whether the earlier file is replaced.
+    std::string QueryRecord(std::string_view command);
     int repliesWithContent() const { return repliesWithContent_; }
+    int recordReplies() const { return recordReplies_; }
     // The normal end's close; stops the operation when the board turned out to be gone.
     void Close();
     // Closes the session if this operation opened it and has not closed it yet.
@@ -108,10 +131,12 @@ class OperationContext {
     };
 
     Window& window_;
+    platform::FileSystem& files_;
     Tally tally_;
     bool sessionOpen_ = false;
     bool acknowledged_ = false;  // a send accepted or a reply with content, in this operation
     int repliesWithContent_ = 0;
+    int recordReplies_ = 0;
     ModeEnd modeEnd_;
     std::optional<CsvFile> file_;
 };

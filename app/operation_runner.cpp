@@ -105,7 +105,7 @@ void OperationRunner::Run(OperationKind kind) {
 
     window_.ShowProgress(0, 0);
     window_.ShowStatus({WithInterface(StatusText(name, kStatusRunning))});
-    OperationContext operation(window_);
+    OperationContext operation(window_, files_);
     const Ending ending = RunToEnding(kind, operation);
     window_.ShowProgress(0, 0);
 
@@ -115,27 +115,11 @@ void OperationRunner::Run(OperationKind kind) {
         status.details += (status.details.empty() ? "" : "\n") + named;
     }
     std::string message = ending.message;
-    if (operation.file() != nullptr) {
-        const std::filesystem::path target = operation.file()->target();
-        status.folder = target.parent_path();
-        if (FinishFile(operation, ending, message)) {
-            status.folderLine = SavedInText(status.folder);
-        } else {
-            status.folderLine = KeptInText(status.folder);
-            if (ending.ranToEnd && operation.tally().failures() > 0) {
-                status.summary = StatusText(name, kStatusNothingReceived);
-            }
-            if (ending.fileError.empty()) {
-                const std::string kept = FileKeptText(target);
-                status.details += (status.details.empty() ? "" : "\n") + kept;
-                if (!message.empty()) message += "\n" + kept;
-            }
-        }
-    }
+    FinishFile(operation, name, ending, status, message);
     status.summary = WithInterface(status.summary);
     window_.ShowStatus(status);
     if (ending.tellUser && !message.empty()) {
-        notifier_.Tell(message + "\n「" + name + "」を中止しました。");
+        notifier_.Tell(message + (ending.ranToEnd ? "" : "\n「" + name + "」を中止しました。"));
     }
 }
 
@@ -193,6 +177,11 @@ OperationRunner::Ending OperationRunner::RunToEnding(OperationKind kind,
                 "ドライバ「" + error.library() + "」の関数「" + error.function() +
                     "」を使えません。" + DriverMissingHint(error.library()) + "\n" + error.what(),
                 false, true};
+    } catch (const FileBusy& busy) {
+        Ending ending{std::string(kStatusBusy), BusyFileText(busy.path(), busy.holder()), false,
+                      true};
+        ending.fileError = busy.what();
+        return ending;
     } catch (const FileError& error) {
         closeSession();
         Ending ending{std::string(kStatusStopped),
@@ -207,26 +196,45 @@ OperationRunner::Ending OperationRunner::RunToEnding(OperationKind kind,
     }
 }
 
-bool OperationRunner::FinishFile(OperationContext& operation, const Ending& ending,
-                                 std::string& message) {
-    const CsvFile& file = *operation.file();
-    if (!ending.fileError.empty()) {
-        // The new file could not be written: what it holds stays where it is, not in place of
-        // the earlier file.
-        if (file.lines() > 0) {
-            message += "\n受信したデータは「" + PathText(file.newPath()) + "」にあります。";
-            return false;
-        }
-        operation.FinishFile(false);
-        return false;
+void OperationRunner::FinishFile(OperationContext& operation, const std::string& name,
+                                 const Ending& ending, Status& status, std::string& message) {
+    CsvFile* file = operation.file();
+    if (file == nullptr) return;
+    const std::filesystem::path target = file->target();
+    status.folder = target.parent_path();
+    // Into the details; into the message too when there is one, or when the user must know.
+    const auto tell = [&](const std::string& text, bool mustKnow) {
+        status.details += (status.details.empty() ? "" : "\n") + text;
+        if (!message.empty() || mustKnow) message += (message.empty() ? "" : "\n") + text;
+    };
+    // A file that failed while the download wrote it is not put in place.
+    const FileEnd end = ending.fileError.empty() ? operation.FinishFile(ending.ranToEnd)
+                                                 : operation.KeepOrDiscardFile();
+    switch (end.kind) {
+        case FileEnd::Kind::InPlace:
+            status.folderLine = SavedInText(status.folder);
+            break;
+        case FileEnd::Kind::Kept:
+            status.folderLine = SavedAsideText(end.keptAt);
+            if (!end.problem.empty()) {
+                if (ending.ranToEnd) status.summary += "（" + std::string(kStatusSavedAside) + "）";
+                tell("以前のファイルを置き換えられません。\n" + end.problem, true);
+            }
+            tell(DataKeptText(end.keptAt, file->TargetExists()), !end.problem.empty());
+            break;
+        case FileEnd::Kind::Discarded:
+        case FileEnd::Kind::None:
+            status.folderLine = KeptInText(status.folder);
+            if (ending.ranToEnd && operation.tally().failures() > 0) {
+                status.summary = StatusText(name, kStatusNothingReceived);
+            }
+            if (ending.fileError.empty()) tell(FileKeptText(target), false);
+            break;
     }
-    try {
-        return operation.FinishFile(ending.ranToEnd);
-    } catch (const FileError& error) {
-        message += (message.empty() ? "" : "\n") +
-                   std::string("以前のファイルを置き換えられません。\n") + error.what() +
-                   "\n受信したデータは「" + PathText(file.newPath()) + "」にあります。";
-        return false;
+    if (!file->earlierKeptAs().empty()) {
+        status.summary += "（" + std::string(kStatusEarlierPartialKept) + "）";
+        status.details += (status.details.empty() ? "" : "\n") +
+                          EarlierPartialKeptText(file->partialPath(), file->earlierKeptAs());
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/operation_context.h"
 #include "app/window.h"
+#include "platform/file_system.h"
 
 namespace app {
 
@@ -26,9 +27,14 @@ std::string SettingsRefusal(OperationKind kind, const Window& window);
 
 class OperationRunner {
   public:
-    // outputFolder: where the downloads write their files (the program's folder).
-    OperationRunner(Window& window, Notifier& notifier, std::filesystem::path outputFolder)
-        : window_(window), notifier_(notifier), outputFolder_(std::move(outputFolder)) {}
+    // outputFolder: where the downloads write their files (the program's folder); files: the
+    // file system calls they make.
+    OperationRunner(Window& window, Notifier& notifier, std::filesystem::path outputFolder,
+                    platform::FileSystem& files = platform::SystemFileSystem())
+        : window_(window),
+          notifier_(notifier),
+          outputFolder_(std::move(outputFolder)),
+          files_(files) {}
 
     // A click while an operation runs is refused.
     void Run(OperationKind kind);
@@ -50,12 +56,15 @@ class OperationRunner {
         std::string fileError;  // the download's own file failed
     };
     Ending RunToEnding(OperationKind kind, OperationContext& operation);
-    // Replaces the earlier file or keeps it; adds to message what the user must know of it.
-    bool FinishFile(OperationContext& operation, const Ending& ending, std::string& message);
+    // Puts the download's file in place, keeps it or removes it, and says so in the status and
+    // in message, where the user must be told.
+    void FinishFile(OperationContext& operation, const std::string& name, const Ending& ending,
+                    Status& status, std::string& message);
 
     Window& window_;
     Notifier& notifier_;
     std::filesystem::path outputFolder_;
+    platform::FileSystem& files_;
     bool running_ = false;
 };
 

@@ -24,10 +24,21 @@ constexpr std::array kCodeTexts{
     CodeText{lb::kTimeout, "タイムアウト（応答なし）"},
 };
 
-constexpr std::array kStatusWords{kStatusRunning,  kStatusDone,          kStatusFailed,
-                                  kStatusStopped,  kStatusRefused,       kStatusNotOpened,
-                                  kStatusNoAnswer, kStatusDriverMissing, kStatusNothingReceived,
-                                  kStatusSavedIn,  kStatusKeptIn,        kStatusBoardLost};
+constexpr std::array kStatusWords{kStatusRunning,
+                                  kStatusDone,
+                                  kStatusFailed,
+                                  kStatusStopped,
+                                  kStatusRefused,
+                                  kStatusNotOpened,
+                                  kStatusNoAnswer,
+                                  kStatusDriverMissing,
+                                  kStatusNothingReceived,
+                                  kStatusSavedIn,
+                                  kStatusKeptIn,
+                                  kStatusBoardLost,
+                                  kStatusSavedAside,
+                                  kStatusEarlierPartialKept,
+                                  kStatusBusy};
 
 // The interface a driver library belongs to decides where its board is set up.
 enum class Interface { LinuxGpib, Ni488, Visa, MakersBoard, SerialController };
@@ -122,6 +133,30 @@ std::string SavedInText(const std::filesystem::path& folder) {
 
 std::string KeptInText(const std::filesystem::path& folder) {
     return std::string(kStatusKeptIn) + ": " + PathText(folder);
+}
+
+std::string SavedAsideText(const std::filesystem::path& keptAt) {
+    return std::string(kStatusSavedAside) + ": " + PathText(keptAt);
+}
+
+std::string DataKeptText(const std::filesystem::path& keptAt, bool earlierFileExists) {
+    return "受信したデータは「" + PathText(keptAt.filename()) + "」に保存しました" +
+           (earlierFileExists ? "（以前のファイルは変更していません）" : "") +
+           "。フォルダー: " + PathText(keptAt.parent_path());
+}
+
+std::string EarlierPartialKeptText(const std::filesystem::path& partial,
+                                   const std::filesystem::path& keptAs) {
+    return "前回の取り込みが途中で終わったファイル「" + PathText(partial.filename()) + "」を「" +
+           PathText(keptAs.filename()) +
+           "」という名前で残しました。フォルダー: " + PathText(keptAs.parent_path());
+}
+
+std::string BusyFileText(const std::filesystem::path& target, const std::string& holder) {
+    return "「" + PathText(target.filename()) + "」へは" +
+           (holder.empty() ? std::string("ほかのプログラム") : "「" + holder + "」") +
+           "が取り込み中です。その取り込みが終わってから、もう一度実行してください。\n" +
+           "フォルダー: " + PathText(target.parent_path());
 }
 
 std::string FileKeptText(const std::filesystem::path& file) {

@@ -44,6 +44,9 @@ inline constexpr std::string_view kStatusBoardLost = "中止（変換器との�
 inline constexpr std::string_view kStatusNothingReceived = "受信なし（ファイルは以前のまま）";
 inline constexpr std::string_view kStatusSavedIn = "保存先";
 inline constexpr std::string_view kStatusKeptIn = "ファイルは以前のまま";
+inline constexpr std::string_view kStatusSavedAside = "別名で保存";
+inline constexpr std::string_view kStatusEarlierPartialKept = "前回の途中のファイルあり";
+inline constexpr std::string_view kStatusBusy = "中止（ほかのプログラムが取り込み中）";
 std::span<const std::string_view> StatusWords();
 
 // A short Japanese text for a session error code; the one place codes become words.
@@ -56,8 +59,17 @@ std::string BusyText(std::string_view operationName);
 // The folder line of a download: where its file is, or that the earlier file there was kept.
 std::string SavedInText(const std::filesystem::path& folder);
 std::string KeptInText(const std::filesystem::path& folder);
+// The folder line of a download whose data was kept beside the target: the file and its folder.
+std::string SavedAsideText(const std::filesystem::path& keptAt);
 // The sentence that says a download left the earlier file as it was.
 std::string FileKeptText(const std::filesystem::path& file);
+// Where the received data is when it did not take the target's place.
+std::string DataKeptText(const std::filesystem::path& keptAt, bool earlierFileExists);
+// That a crashed run's partial file was found and kept under another name.
+std::string EarlierPartialKeptText(const std::filesystem::path& partial,
+                                   const std::filesystem::path& keptAs);
+// The refusal of a download into a file that another run is writing.
+std::string BusyFileText(const std::filesystem::path& target, const std::string& holder);
 // Where the user gets a driver library that cannot be loaded, in words: the software that
 // installs it.
 std::string DriverSourceText(const std::string& library);

@@ -284,7 +284,8 @@ class Form1Test : public QObject {
         std::ofstream(folder) << "x";
         QTest::mouseClick(Button("run1"), Qt::LeftButton);
         QCOMPARE(notifier.messages.size(), size_t{5});
-        QVERIFY(notifier.messages[4].find("TQ58メモリーデータ.csv") != std::string::npos);
+        QVERIFY2(notifier.messages[4].find("TQ58メモリーデータ_取込中.csv") != std::string::npos,
+                 "the file that could not be created is named");
         QVERIFY(standIn.Log().empty());
     }
 };

@@ -14,10 +14,12 @@
 #include "app/csv_file.h"
 #include "app/numeric_value.h"
 #include "app/operation_runner.h"
+#include "app/utf8_text.h"
 #include "session/session_state.h"
 #include "tests/app/bench_script.h"
 #include "tests/app/fake_window.h"
 #include "tests/support/expected_files.h"
+#include "tests/support/recording_file_system.h"
 #include "tests/support/standin_control.h"
 
 namespace {
@@ -52,7 +54,23 @@ class Operations : public ::testing::Test {
         bytes << file.rdbuf();
         return bytes.str();
     }
+    std::string FileBytes(const std::string& name) {
+        return FileBytes(reinterpret_cast<const char8_t*>(name.c_str()));
+    }
     bool FileExists(const char8_t* name) { return fs::exists(folder / name); }
+    // The files in the folder other than the two targets, by name.
+    Strings OtherFiles() {
+        Strings names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            const fs::path name = entry.path().filename();
+            if (name != fs::path(app::kMassMemoryFileName) &&
+                name != fs::path(app::kSecondaryProcessingFileName)) {
+                names.push_back(app::PathText(name));
+            }
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     // What the download writes for a record the simulated analyzer holds.
     std::string RecordLine(int address, const std::string& band = "1/3oct",
@@ -300,15 +318,16 @@ TEST_F(Downloads, MidDownloadTheEarlierFileIsWholeAndTheNewFileHoldsWholeLines) 
     std::string seenEarlier, seenNew;
     script.AtPause(4 + 3 * 3 + 1, [&] {
         seenEarlier = FileBytes(app::kMassMemoryFileName);
-        std::ifstream file(app::NewFilePath(folder / app::kMassMemoryFileName), std::ios::binary);
+        std::ifstream file(app::PartialFilePath(folder / app::kMassMemoryFileName),
+                           std::ios::binary);
         seenNew.assign(std::istreambuf_iterator<char>(file), {});
     });
     Run(OperationKind::MassMemoryDownload);
     EXPECT_EQ(seenEarlier, earlier);
     EXPECT_EQ(seenNew, RecordLine(1) + RecordLine(2) + RecordLine(3));
-    EXPECT_TRUE(app::NewFilePath(folder / app::kMassMemoryFileName).filename() ==
+    EXPECT_TRUE(app::PartialFilePath(folder / app::kMassMemoryFileName).filename() ==
                 fs::path(u8"TQ58メモリーデータ_取込中.csv"));
-    EXPECT_FALSE(fs::exists(app::NewFilePath(folder / app::kMassMemoryFileName)));
+    EXPECT_FALSE(fs::exists(app::PartialFilePath(folder / app::kMassMemoryFileName)));
 }
 
 TEST_F(Downloads, MassMemoryWithAnUnknownBandReplyLeavesTheBandEmptyOnEveryLine) {
@@ -378,6 +397,7 @@ struct StopCase {
     const char* unanswered = nullptr;  // a query the analyzer leaves without reply
     bool analyzerLeaves = false;       // the analyzer leaves the bus as the window closes
     Strings afterLastPause = {};       // the steps after the last pause that ran
+    int keptLines = 0;                 // the lines of received records kept beside the earlier file
 };
 
 void PrintTo(const StopCase& stop, std::ostream* out) {
@@ -388,6 +408,10 @@ class Stops : public Downloads, public ::testing::WithParamInterface<StopCase> {
 
 TEST_P(Stops, EndTheAnalyzersModeWithoutFurtherPausesThenCloseTheSession) {
     const auto& stop = GetParam();
+    const std::string earlier = "earlier\r\n";
+    for (const char8_t* name : {app::kMassMemoryFileName, app::kSecondaryProcessingFileName}) {
+        std::ofstream(folder / name, std::ios::binary) << earlier;
+    }
     window.texts["ad2"] = "10";
     if (stop.unanswered) standIn.MuteQuery(stop.unanswered);
     if (stop.byClose) {
@@ -411,6 +435,18 @@ TEST_P(Stops, EndTheAnalyzersModeWithoutFurtherPausesThenCloseTheSession) {
     EXPECT_EQ(window.status, app::OperationName(stop.kind) + ": 中止");
     EXPECT_EQ(notifier.messages.size(), stop.byClose ? 0u : 1u);
     EXPECT_FALSE(folderRunner->running());
+
+    // A download cut short never replaces the earlier file; what records it received are kept
+    // beside it.
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), earlier);
+    EXPECT_EQ(FileBytes(app::kSecondaryProcessingFileName), earlier);
+    const Strings kept = OtherFiles();
+    ASSERT_EQ(kept.size(), stop.keptLines > 0 ? 1u : 0u);
+    if (stop.keptLines > 0) {
+        const std::string bytes = FileBytes(kept[0]);
+        EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), stop.keptLines) << bytes;
+        EXPECT_NE(window.statusDetails.find(kept[0]), std::string::npos) << window.statusDetails;
+    }
 }
 
 const Strings kRecallOff(5, "send RCL9");
@@ -433,39 +469,46 @@ INSTANTIATE_TEST_SUITE_P(
                                .kind = kMassMemory,
                                .byClose = true,
                                .pause = 11,
-                               .afterLastPause = kRecallOff},
+                               .afterLastPause = kRecallOff,
+                               .keptLines = 2},
                       StopCase{.name = "MassMemoryWaitInvalid",
                                .kind = kMassMemory,
                                .byClose = false,
                                .pause = 11,
-                               .afterLastPause = Joined(kLastDataQuery, kRecallOff)},
+                               .afterLastPause = Joined(kLastDataQuery, kRecallOff),
+                               .keptLines = 2},
                       StopCase{.name = "MassMemoryClosedAfterATimeOut",
                                .kind = kMassMemory,
                                .byClose = true,
                                .pause = 11,
-                               .unanswered = "DOD?"},
+                               .unanswered = "DOD?",
+                               .keptLines = 2},
                       StopCase{.name = "MassMemoryWaitInvalidAfterATimeOut",
                                .kind = kMassMemory,
                                .byClose = false,
                                .pause = 11,
                                .unanswered = "DOD?",
-                               .afterLastPause = kLastDataQuery},
+                               .afterLastPause = kLastDataQuery,
+                               .keptLines = 2},
                       StopCase{.name = "MassMemoryClosedAsTheAnalyzerLeaves",
                                .kind = kMassMemory,
                                .byClose = true,
                                .pause = 11,
                                .analyzerLeaves = true,
-                               .afterLastPause = {"send RCL9"}},
+                               .afterLastPause = {"send RCL9"},
+                               .keptLines = 2},
                       StopCase{.name = "StatisticsClosed",
                                .kind = kStatistics,
                                .byClose = true,
                                .pause = 7,
-                               .afterLastPause = kStatisticsEnd},
+                               .afterLastPause = kStatisticsEnd,
+                               .keptLines = 2},
                       StopCase{.name = "StatisticsWaitInvalid",
                                .kind = kStatistics,
                                .byClose = false,
                                .pause = 7,
-                               .afterLastPause = Joined(kLastDataQuery, kStatisticsEnd)},
+                               .afterLastPause = Joined(kLastDataQuery, kStatisticsEnd),
+                               .keptLines = 2},
                       StopCase{.name = "StatisticsClosedAfterATimeOut",
                                .kind = kStatistics,
                                .byClose = true,
@@ -552,7 +595,7 @@ TEST_F(Downloads, SecondaryProcessingLeavesAnUnansweredResultEmptyNotZero) {
 TEST_F(Downloads, SecondaryProcessingFileIsWrittenOnlyOnceTheSessionIsClosed) {
     std::string seen = "<not looked>";
     script.AtPause(14, [&] {
-        std::ifstream file(app::NewFilePath(folder / app::kSecondaryProcessingFileName),
+        std::ifstream file(app::PartialFilePath(folder / app::kSecondaryProcessingFileName),
                            std::ios::binary);
         seen.assign(std::istreambuf_iterator<char>(file), {});
         EXPECT_FALSE(FileExists(app::kSecondaryProcessingFileName));
@@ -635,8 +678,9 @@ TEST_F(Operations, AFileThatCannotBeCreatedIsNamedAndNoSessionIsOpened) {
     intoMissingFolder.Run(OperationKind::MassMemoryDownload);
     intoMissingFolder.Run(OperationKind::SecondaryProcessingDownload);
     ASSERT_EQ(notifier.messages.size(), 2u);
-    EXPECT_NE(notifier.messages[0].find("TQ58メモリーデータ.csv"), std::string::npos);
-    EXPECT_NE(notifier.messages[1].find("TQ582次演算データ.csv"), std::string::npos);
+    // The file that could not be created is the one written during the download.
+    EXPECT_NE(notifier.messages[0].find("TQ58メモリーデータ_取込中.csv"), std::string::npos);
+    EXPECT_NE(notifier.messages[1].find("TQ582次演算データ_取込中.csv"), std::string::npos);
     EXPECT_TRUE(standIn.Log().empty());
 }
 
@@ -667,6 +711,193 @@ TEST_F(Downloads, AnExistingFileIsReplacedWhole) {
     window.texts["ad2"] = "1";
     Run(OperationKind::MassMemoryDownload);
     EXPECT_EQ(FileBytes(app::kMassMemoryFileName), RecordLine(1));
+}
+
+// Where the downloads meet the file system: every call through a file system that records the
+// calls and fails those a test names.
+class FileSafety : public Downloads {
+  protected:
+    void SetUp() override {
+        Downloads::SetUp();
+        folderRunner = std::make_unique<app::OperationRunner>(window, notifier, folder, files);
+        window.texts["ad2"] = "2";
+    }
+    void WriteEarlier(const char8_t* name, const std::string& bytes) {
+        std::ofstream(folder / name, std::ios::binary) << bytes;
+    }
+    Strings PausesAfterTheClose() {
+        const auto steps = script.Steps();
+        const auto last = std::find(steps.rbegin(), steps.rend(), "send RCL9").base();
+        return Strings(last, steps.end());
+    }
+
+    testing_support::RecordingFileSystem files;
+};
+
+// The data reaches the disk before the new file takes the target's name, and the folder's
+// entries after it: after a power cut the target is the earlier file or the whole new one.
+TEST_F(FileSafety, TheDataIsOnTheDiskBeforeTheRenameAndTheRenameAfterIt) {
+    Run(OperationKind::MassMemoryDownload);
+    Run(OperationKind::SecondaryProcessingDownload);
+    const std::string mass = "TQ58メモリーデータ", statistics = "TQ582次演算データ";
+    EXPECT_EQ(files.Calls(),
+              (Strings{"create " + mass + "_取込中.csv", "write", "flush", "close",
+                       "replace " + mass + "_取込中.csv " + mass + ".csv", "sync",
+                       "create " + statistics + "_取込中.csv", "write", "flush", "close",
+                       "replace " + statistics + "_取込中.csv " + statistics + ".csv", "sync"}));
+    EXPECT_EQ(FileBytes(app::kMassMemoryFileName), RecordLine(1) + RecordLine(2));
+    EXPECT_TRUE(OtherFiles().empty());
+}
+
+// A scanner or indexer holding a file for a moment: the replace is tried again over about two
+// seconds before the data is kept under a name of its own and the message names the file.
+TEST_F(FileSafety, AHeldFileIsTriedAgainForAboutTwoSecondsThenTheDataIsKeptAndNamed) {
+    struct Case {
+        int failures;  // 0: every try
+        Strings pauses;
+    };
+    const Strings all = {"pause 100", "pause 200", "pause 300",
+                         "pause 400", "pause 500", "pause 500"};
+    for (const Case& held :
+         {Case{1, {"pause 100"}}, Case{2, {"pause 100", "pause 200"}}, Case{0, all}}) {
+        SCOPED_TRACE(held.failures);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        WriteEarlier(app::kMassMemoryFileName, "earlier\r\n");
+        files.Clear();
+        notifier.messages.clear();
+        script.Clear();
+        standIn.Reset();
+        for (int nth = 1; nth <= held.failures; ++nth) files.Fail("replace", nth);
+        if (held.failures == 0) files.Fail("replace", 0);
+        Run(OperationKind::MassMemoryDownload);
+
+        EXPECT_EQ(PausesAfterTheClose(), held.pauses);
+        const std::string data = RecordLine(1) + RecordLine(2);
+        if (held.failures > 0) {
+            EXPECT_EQ(FileBytes(app::kMassMemoryFileName), data);
+            EXPECT_TRUE(notifier.messages.empty());
+            EXPECT_EQ(window.status, "マスメモリデータ取込: 完了");
+            continue;
+        }
+        EXPECT_EQ(FileBytes(app::kMassMemoryFileName), "earlier\r\n");
+        const Strings kept = OtherFiles();
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(FileBytes(kept[0]), data);
+        EXPECT_EQ(window.status, "マスメモリデータ取込: 完了（別名で保存）");
+        EXPECT_EQ(window.statusFolderLine, "別名で保存: " + (folder / kept[0]).string());
+        ASSERT_EQ(notifier.messages.size(), 1u);
+        // Nothing holds the target: the new file was the one held, and is named.
+        EXPECT_NE(notifier.messages[0].find("TQ58メモリーデータ_取込中.csv: 名前を変えられません"),
+                  std::string::npos)
+            << notifier.messages[0];
+        EXPECT_NE(notifier.messages[0].find(kept[0]), std::string::npos) << notifier.messages[0];
+        EXPECT_EQ(notifier.messages[0].find("中止"), std::string::npos) << "it ran to its end";
+    }
+}
+
+// Data that could not be put on the disk, or that the system refused to write, never takes the
+// earlier file's place; whatever the system took is kept and named.
+TEST_F(FileSafety, AFailedFlushOrWriteKeepsTheEarlierFileAndNamesWhereTheDataIs) {
+    for (const char* failing : {"flush", "write"}) {
+        SCOPED_TRACE(failing);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        WriteEarlier(app::kMassMemoryFileName, "earlier\r\n");
+        files.Clear();
+        notifier.messages.clear();
+        files.Fail(failing, std::string(failing) == "write" ? 2 : 1, platform::FileFailure::Other);
+        Run(OperationKind::MassMemoryDownload);
+        EXPECT_EQ(FileBytes(app::kMassMemoryFileName), "earlier\r\n");
+        const Strings kept = OtherFiles();
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(FileBytes(kept[0]),
+                  std::string(failing) == "write" ? RecordLine(1) : RecordLine(1) + RecordLine(2));
+        ASSERT_EQ(notifier.messages.size(), 1u);
+        EXPECT_NE(notifier.messages[0].find(kept[0]), std::string::npos) << notifier.messages[0];
+        EXPECT_EQ(std::count(files.calls.begin(), files.calls.end(), "sync"), 0);
+    }
+}
+
+// The band and weighting replies alone are no record data: answered, and then every record's
+// query unanswered, or the window closed right after them, the earlier file stays as it was
+// and nothing is kept.
+TEST_F(FileSafety, WithoutARecordTheEarlierFileStaysByteForByte) {
+    const std::string earlier = "0001,1/3oct,F,+065.0\r\n";
+    for (const bool closed : {false, true}) {
+        SCOPED_TRACE(closed ? "closed after the weighting" : "records unanswered");
+        WriteEarlier(app::kMassMemoryFileName, earlier);
+        standIn.Reset();
+        script.Clear();
+        window.stopRequested = false;
+        if (closed) {
+            script.AtPause(5, [&] { window.stopRequested = true; });
+        } else {
+            standIn.MuteQuery("ADR?");
+            standIn.MuteQuery("DOD?");
+        }
+        Run(OperationKind::MassMemoryDownload);
+        EXPECT_EQ(FileBytes(app::kMassMemoryFileName), earlier);
+        EXPECT_TRUE(OtherFiles().empty()) << OtherFiles().front();
+        if (!closed) {
+            EXPECT_EQ(window.status, "マスメモリデータ取込: 受信なし（ファイルは以前のまま）");
+        }
+    }
+}
+
+// A partial file that an earlier run left (a crash, or a replace that failed) is never written
+// over or removed: it is kept under the time it was written, whatever the next run receives,
+// and the status line says so and where.
+TEST_F(FileSafety, AnEarlierPartialFileSurvivesTheNextRunWithTheAnalyzerOffOrOn) {
+    const std::string leftover = "0001,1/3oct,F,+065.0\r\n0002,1/3oct,F,+06";
+    for (const bool analyzerOn : {false, true}) {
+        SCOPED_TRACE(analyzerOn ? "analyzer on" : "analyzer off");
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        WriteEarlier(app::kMassMemoryFileName, "earlier\r\n");
+        std::ofstream(app::PartialFilePath(folder / app::kMassMemoryFileName), std::ios::binary)
+            << leftover;
+        standIn.Reset();
+        if (!analyzerOn) standIn.SetAnalyzerAddress(0);
+        Run(OperationKind::MassMemoryDownload);
+
+        const Strings kept = OtherFiles();
+        ASSERT_EQ(kept.size(), 1u) << "the partial file is never left under its own name";
+        EXPECT_EQ(FileBytes(kept[0]), leftover);
+        EXPECT_TRUE(kept[0].starts_with("TQ58メモリーデータ_2")) << kept[0];
+        EXPECT_EQ(FileBytes(app::kMassMemoryFileName),
+                  analyzerOn ? RecordLine(1) + RecordLine(2) : "earlier\r\n");
+        EXPECT_TRUE(window.status.ends_with("（前回の途中のファイルあり）")) << window.status;
+        EXPECT_NE(window.statusDetails.find(kept[0]), std::string::npos) << window.statusDetails;
+        EXPECT_NE(window.statusDetails.find(folder.string()), std::string::npos);
+    }
+}
+
+// A second download into the same file while one runs (another program, or a second window of
+// the same one) is refused before anything is sent, and the running one's file is untouched.
+TEST_F(FileSafety, ADownloadIntoAFileAnotherRunWritesIsRefusedBeforeTheBus) {
+    const fs::path partial = app::PartialFilePath(folder / app::kMassMemoryFileName);
+    platform::FileHandle held;
+    ASSERT_TRUE(platform::SystemFileSystem().CreateExclusive(partial, "tq58pc-contec", held).ok());
+    platform::SystemFileSystem().Write(held, "0001,1/3oct,F,+065.0\r\n");
+    Run(OperationKind::MassMemoryDownload);
+    platform::SystemFileSystem().Close(held);
+
+    EXPECT_TRUE(standIn.Log().empty()) << "no driver call";
+    EXPECT_EQ(window.status, "マスメモリデータ取込: 中止（ほかのプログラムが取り込み中）");
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_NE(notifier.messages[0].find("「TQ58メモリーデータ.csv」へは"), std::string::npos)
+        << notifier.messages[0];
+#ifdef _WIN32
+    // Across processes POSIX names the holder too (the two-process test); within one, only
+    // Windows can tell.
+    EXPECT_NE(notifier.messages[0].find("「tq58pc-contec」が取り込み中"), std::string::npos)
+        << notifier.messages[0];
+#endif
+    EXPECT_EQ(
+        FileBytes(reinterpret_cast<const char8_t*>(app::PathText(partial.filename()).c_str())),
+        "0001,1/3oct,F,+065.0\r\n");
+    EXPECT_FALSE(FileExists(app::kMassMemoryFileName));
 }
 
 }  // namespace
