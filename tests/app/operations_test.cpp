@@ -57,6 +57,10 @@ class Operations : public ::testing::Test {
     std::string FileBytes(const std::string& name) {
         return FileBytes(reinterpret_cast<const char8_t*>(name.c_str()));
     }
+    // A file in the folder by its UTF-8 name.
+    fs::path InFolder(const std::string& name) {
+        return folder / std::u8string(name.begin(), name.end());
+    }
     bool FileExists(const char8_t* name) { return fs::exists(folder / name); }
     // The files in the folder other than the two targets, by name.
     Strings OtherFiles() {
@@ -703,6 +707,51 @@ TEST_F(Downloads, AnEarlierFileHeldOpenIsRefusedBeforeTheSession) {
 }
 #endif
 
+#ifdef _WIN32
+// A spreadsheet opening the earlier file during the download holds it as Excel does: shared for
+// reading, not for deletion. The replace is tried again for about two seconds: the file let go
+// meanwhile is replaced; one held throughout is named, and the data kept beside it.
+TEST_F(Downloads, AnEarlierFileHeldDuringTheDownloadIsTriedAgainThenNamed) {
+    window.texts["ad2"] = "2";
+    const fs::path earlier = folder / app::kMassMemoryFileName;
+    const int downloadPauses = 5 + 3 * 2;
+    for (const bool letGo : {true, false}) {
+        SCOPED_TRACE(letGo ? "let go at the second try" : "held throughout");
+        std::ofstream(earlier, std::ios::binary) << "earlier\r\n";
+        standIn.Reset();
+        script.Clear();
+        notifier.messages.clear();
+        HANDLE held = INVALID_HANDLE_VALUE;
+        script.AtPause(downloadPauses, [&] {
+            held = CreateFileW(earlier.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        });
+        if (letGo) script.AtPause(downloadPauses + 2, [&] { CloseHandle(held); });
+        Run(OperationKind::MassMemoryDownload);
+        if (!letGo) CloseHandle(held);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+        EXPECT_EQ(script.pauses(), downloadPauses + (letGo ? 2 : 6));
+        if (letGo) {
+            EXPECT_EQ(FileBytes(app::kMassMemoryFileName), RecordLine(1) + RecordLine(2));
+            EXPECT_TRUE(notifier.messages.empty());
+            continue;
+        }
+        EXPECT_EQ(FileBytes(app::kMassMemoryFileName), "earlier\r\n");
+        const Strings kept = OtherFiles();
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(FileBytes(kept[0]), RecordLine(1) + RecordLine(2));
+        ASSERT_EQ(notifier.messages.size(), 1u);
+        EXPECT_NE(notifier.messages[0].find(
+                      "TQ58メモリーデータ.csv: ほかのプログラムが開いているため置き換えられません"),
+                  std::string::npos)
+            << notifier.messages[0];
+        EXPECT_NE(notifier.messages[0].find(kept[0]), std::string::npos);
+        fs::remove(InFolder(kept[0]));
+    }
+}
+#endif
+
 TEST_F(Downloads, AnExistingFileIsReplacedWhole) {
     {
         std::ofstream old(folder / app::kMassMemoryFileName, std::ios::binary);
@@ -785,7 +834,7 @@ TEST_F(FileSafety, AHeldFileIsTriedAgainForAboutTwoSecondsThenTheDataIsKeptAndNa
         ASSERT_EQ(kept.size(), 1u);
         EXPECT_EQ(FileBytes(kept[0]), data);
         EXPECT_EQ(window.status, "マスメモリデータ取込: 完了（別名で保存）");
-        EXPECT_EQ(window.statusFolderLine, "別名で保存: " + (folder / kept[0]).string());
+        EXPECT_EQ(window.statusFolderLine, "別名で保存: " + app::PathText(InFolder(kept[0])));
         ASSERT_EQ(notifier.messages.size(), 1u);
         // Nothing holds the target: the new file was the one held, and is named.
         EXPECT_NE(notifier.messages[0].find("TQ58メモリーデータ_取込中.csv: 名前を変えられません"),
@@ -869,7 +918,7 @@ TEST_F(FileSafety, AnEarlierPartialFileSurvivesTheNextRunWithTheAnalyzerOffOrOn)
                   analyzerOn ? RecordLine(1) + RecordLine(2) : "earlier\r\n");
         EXPECT_TRUE(window.status.ends_with("（前回の途中のファイルあり）")) << window.status;
         EXPECT_NE(window.statusDetails.find(kept[0]), std::string::npos) << window.statusDetails;
-        EXPECT_NE(window.statusDetails.find(folder.string()), std::string::npos);
+        EXPECT_NE(window.statusDetails.find(app::PathText(folder)), std::string::npos);
     }
 }
 

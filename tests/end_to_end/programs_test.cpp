@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "app/interface_choice.h"
 #include "app/numeric_value.h"
 #include "app/qt/form1.h"
+#include "app/utf8_text.h"
 #include "session/chosen_interface.h"
 #include "session/wait.h"
 #include "tests/app/fake_window.h"
@@ -93,6 +95,40 @@ TEST_F(Program, InstantaneousReadoutShowsTheAnalyzersSettings) {
     EXPECT_EQ(Caption("octoct"), "1/3oct");
     EXPECT_EQ(Caption("補正"), "F");
     EXPECT_EQ(Caption("マスデータ"), "+065.0,+061.2,+063.4");
+}
+
+// A partial file that a crashed run left is never written over: it survives a run with the
+// analyzer off and one with it on, under the time it was written, and the status line says so
+// and, in its tooltip, where.
+TEST_F(Program, AnEarlierPartialFileSurvivesARunWithTheAnalyzerOffAndOneWithItOn) {
+    const std::string leftover = "0001,1/3oct,F,+065.0\r\n0002,1/3";
+    std::ofstream(app::PartialFilePath(folder / app::kMassMemoryFileName), std::ios::binary)
+        << leftover;
+    form->findChild<QLineEdit*>("ad2")->setText("3");
+    auto* status = form->findChild<QLabel*>("status");
+    for (const bool analyzerOn : {false, true}) {
+        SCOPED_TRACE(analyzerOn ? "analyzer on" : "analyzer off");
+        standIn.SetAnalyzerAddress(analyzerOn ? 5 : 0);
+        Click("run1");
+        std::vector<fs::path> kept;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().filename() != fs::path(app::kMassMemoryFileName)) {
+                kept.push_back(entry.path());
+            }
+        }
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(FileBytes(kept[0].filename().u8string().c_str()), leftover);
+        EXPECT_EQ(FileBytes(app::kMassMemoryFileName),
+                  analyzerOn ? testing_support::ExpectedMassMemoryFile(1, 3) : "");
+        if (!analyzerOn) {
+            // Found at this run's start: said now, with its name.
+            EXPECT_NE(status->toolTip().toStdString().find(app::PathText(kept[0].filename())),
+                      std::string::npos)
+                << status->toolTip().toStdString();
+            EXPECT_TRUE(
+                status->toolTip().contains(QString::fromUtf8("（前回の途中のファイルあり）")));
+        }
+    }
 }
 
 #ifdef TQ58_INTERFACE_KEY

@@ -11,6 +11,8 @@
 #include "app/interface_choice.h"
 #include "app/layout.h"
 #include "app/numeric_value.h"
+#include "app/utf8_text.h"
+#include "platform/file_system.h"
 #include "session/chosen_interface.h"
 #include "session/wait.h"
 #include "tests/support/expected_files.h"
@@ -96,6 +98,39 @@ TEST_F(Win32Program, InstantaneousReadoutShowsTheAnalyzersSettings) {
     EXPECT_EQ(TextOf(form->Control("マスデータ")), "+065.0,+061.2,+063.4");
 }
 
+// A partial file that a crashed run left is never written over: it survives a run with the
+// analyzer off and one with it on, under the time it was written, and the status line says so
+// and, in its tooltip, where.
+TEST_F(Win32Program, AnEarlierPartialFileSurvivesARunWithTheAnalyzerOffAndOneWithItOn) {
+    const std::string leftover = "0001,1/3oct,F,+065.0\r\n0002,1/3";
+    std::ofstream(app::PartialFilePath(folder / app::kMassMemoryFileName), std::ios::binary)
+        << leftover;
+    SetText(form->Control("ad2"), "3");
+    for (const bool analyzerOn : {false, true}) {
+        SCOPED_TRACE(analyzerOn ? "analyzer on" : "analyzer off");
+        standIn.SetAnalyzerAddress(analyzerOn ? 5 : 0);
+        Click(form->Control("run1"));
+        std::vector<fs::path> kept;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().filename() != fs::path(app::kMassMemoryFileName)) {
+                kept.push_back(entry.path());
+            }
+        }
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(FileBytes(kept[0]), leftover);
+        EXPECT_EQ(FileBytes(folder / app::kMassMemoryFileName),
+                  analyzerOn ? testing_support::ExpectedMassMemoryFile(1, 3) : "");
+        if (!analyzerOn) {
+            EXPECT_NE(TextOf(form->Control("status")).find("（前回の途中のファイルあり）"),
+                      std::string::npos)
+                << TextOf(form->Control("status"));
+            EXPECT_NE(form->StatusDetails().find(app::PathText(kept[0].filename())),
+                      std::string::npos)
+                << form->StatusDetails();
+        }
+    }
+}
+
 struct ProgramWindowSearch {
     DWORD process;
     HWND window;
@@ -128,15 +163,58 @@ bool Within(std::chrono::seconds limit, Condition condition) {
     return true;
 }
 
-// The .exe is copied into a folder of its own, where it writes its file; it finds the stand-in
-// driver on PATH, as it would find the board's driver, never beside itself. The file is read
-// again once the program has ended, so a download that goes on writing is caught.
+// The program's own .exe, copied into a folder of its own and started there, with its window and
+// its run1 button once they are made.
+struct ShippedProgram {
+    explicit ShippedProgram(const fs::path& folder) {
+        const fs::path program = folder / (TQ58_PROGRAM ".exe");
+        fs::copy_file(fs::path(TQ58_PROGRAM_DIR) / (TQ58_PROGRAM ".exe"), program);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+        started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 folder.c_str(), &startup, &process);
+        if (!started) return;
+        // The window is found first, its controls once they are made.
+        ProgramWindowSearch search{process.dwProcessId, nullptr};
+        std::pair<std::string, HWND> button{app::FindControl("run1")->text, nullptr};
+        Within(std::chrono::seconds(30), [&] {
+            if (search.window == nullptr) {
+                EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
+            }
+            if (search.window != nullptr) {
+                EnumChildWindows(search.window, FindButton, reinterpret_cast<LPARAM>(&button));
+            }
+            return button.second != nullptr;
+        });
+        window = search.window;
+        run1 = button.second;
+    }
+    // Closes the window and waits for the program to end; whether it ended by itself.
+    bool Close() {
+        if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
+        const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        if (!ended) TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return ended;
+    }
+
+    bool started = false;
+    PROCESS_INFORMATION process{};
+    HWND window = nullptr;
+    HWND run1 = nullptr;
+    DWORD exitCode = 0;
+};
+
+// The .exe finds the stand-in driver on PATH, as it would find the board's driver, never beside
+// itself. The file is read again once the program has ended, so a download that goes on writing
+// is caught.
 TEST(ShippedProgram, DownloadsTheMassMemoryThroughItsWindowAndEndsWhenClosed) {
     const fs::path folder = fs::temp_directory_path() / ("tq58-shipped-" TQ58_PROGRAM);
     fs::remove_all(folder);
     fs::create_directories(folder);
-    const fs::path program = folder / (TQ58_PROGRAM ".exe");
-    fs::copy_file(fs::path(TQ58_PROGRAM_DIR) / (TQ58_PROGRAM ".exe"), program);
 #ifdef TQ58_PROLOGIX_SERVE
     // The controller is served from this process; the program is told its port in the settings
     // file beside it, as a user would tell it.
@@ -148,49 +226,92 @@ TEST(ShippedProgram, DownloadsTheMassMemoryThroughItsWindowAndEndsWhenClosed) {
         << "[tq58pc]\r\n"
         << TQ58_INTERFACE_KEY << " = " << where << "\r\n";
 #endif
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               folder.c_str(), &startup, &started))
-        << "cannot start " << program << ": error " << GetLastError();
-    // The window is found first, its controls once they are made.
-    ProgramWindowSearch search{started.dwProcessId, nullptr};
-    std::pair<std::string, HWND> button{app::FindControl("run1")->text, nullptr};
-    Within(std::chrono::seconds(30), [&] {
-        if (search.window == nullptr) {
-            EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
-        }
-        if (search.window != nullptr) {
-            EnumChildWindows(search.window, FindButton, reinterpret_cast<LPARAM>(&button));
-        }
-        return button.second != nullptr;
-    });
+    ShippedProgram program(folder);
+    ASSERT_TRUE(program.started) << "cannot start " TQ58_PROGRAM ": error " << GetLastError();
 
     const fs::path file = folder / app::kMassMemoryFileName;
     const std::string expected = testing_support::ExpectedMassMemoryFile(1, 100);
-    if (button.second != nullptr) {
-        PostMessageW(search.window, WM_COMMAND, Clicked(button.second),
-                     reinterpret_cast<LPARAM>(button.second));
+    if (program.run1 != nullptr) {
+        PostMessageW(program.window, WM_COMMAND, Clicked(program.run1),
+                     reinterpret_cast<LPARAM>(program.run1));
         Within(std::chrono::seconds(60), [&] { return FileBytes(file) == expected; });
     }
-    if (search.window != nullptr) PostMessageW(search.window, WM_CLOSE, 0, 0);
-    const bool ended = WaitForSingleObject(started.hProcess, 30000) == WAIT_OBJECT_0;
-    DWORD exitCode = 0;
-    GetExitCodeProcess(started.hProcess, &exitCode);
-    if (!ended) TerminateProcess(started.hProcess, 1);
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    const bool ended = program.Close();
 
-    ASSERT_NE(search.window, nullptr) << TQ58_PROGRAM ".exe showed no window";
-    ASSERT_NE(button.second, nullptr) << "no button " << button.first;
+    ASSERT_NE(program.window, nullptr) << TQ58_PROGRAM ".exe showed no window";
+    ASSERT_NE(program.run1, nullptr) << "no button run1";
     EXPECT_EQ(FileBytes(file), expected);
     EXPECT_TRUE(ended) << TQ58_PROGRAM ".exe did not end when its window was closed";
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(program.exitCode, 0u);
     fs::remove_all(folder);
 }
+
+#ifdef TQ58_TWO_PROCESSES
+// The message box a program shows: its text, once it is up.
+struct MessageBoxSearch {
+    DWORD process;
+    HWND box;
+    std::string text;
+};
+
+BOOL CALLBACK FindMessageText(HWND control, LPARAM search) {
+    auto& found = *reinterpret_cast<MessageBoxSearch*>(search);
+    wchar_t kind[32] = {};
+    GetClassNameW(control, kind, 32);
+    if (std::wstring(kind) == L"Static" && TextOf(control).size() > found.text.size()) {
+        found.text = TextOf(control);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM search) {
+    auto& found = *reinterpret_cast<MessageBoxSearch*>(search);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t kind[32] = {};
+    GetClassNameW(window, kind, 32);
+    if (process != found.process || std::wstring(kind) != L"#32770") return TRUE;
+    found.box = window;
+    EnumChildWindows(window, FindMessageText, search);
+    return FALSE;
+}
+
+// Two processes downloading into one folder: this one writes the partial file as a running
+// download does, and the program started into the same folder refuses its own download before
+// anything is sent, naming this writer.
+TEST(ShippedProgram, RefusesADownloadIntoAFileAnotherProcessWrites) {
+    const fs::path folder = fs::temp_directory_path() / ("tq58-two-processes-" TQ58_PROGRAM);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path partial = app::PartialFilePath(folder / app::kMassMemoryFileName);
+    platform::FileHandle held;
+    ASSERT_TRUE(platform::SystemFileSystem().CreateExclusive(partial, "tq58pc-contec", held).ok());
+    ASSERT_TRUE(platform::SystemFileSystem().Write(held, "0001,1/3oct,F,+065.0\r\n").ok());
+
+    ShippedProgram program(folder);
+    ASSERT_TRUE(program.started) << "cannot start " TQ58_PROGRAM ": error " << GetLastError();
+    MessageBoxSearch message{program.process.dwProcessId, nullptr, {}};
+    if (program.run1 != nullptr) {
+        PostMessageW(program.window, WM_COMMAND, Clicked(program.run1),
+                     reinterpret_cast<LPARAM>(program.run1));
+        Within(std::chrono::seconds(60), [&] {
+            EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&message));
+            return !message.text.empty();
+        });
+    }
+    if (message.box != nullptr) PostMessageW(message.box, WM_COMMAND, IDOK, 0);
+    const bool ended = program.Close();
+    platform::SystemFileSystem().Close(held);
+
+    ASSERT_NE(program.run1, nullptr) << TQ58_PROGRAM ".exe showed no window";
+    EXPECT_NE(message.text.find("「tq58pc-contec」が取り込み中"), std::string::npos)
+        << message.text;
+    EXPECT_EQ(FileBytes(partial), "0001,1/3oct,F,+065.0\r\n") << "the writer's file is untouched";
+    EXPECT_FALSE(fs::exists(folder / app::kMassMemoryFileName));
+    EXPECT_TRUE(ended);
+    fs::remove_all(folder);
+}
+#endif
 
 #ifdef TQ58_INTERFACE_KEY
 // The programs whose user chooses the interface, here in the settings file as Notepad writes it
