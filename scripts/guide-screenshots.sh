@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 program=tq58pc-rex5052-nt
 
-scripts/windows-screenshot.sh "$program"
+scripts/windows-screenshot.sh
 # Only the window: the black of the empty virtual screen around it is cut away.
 convert "build/windows-x64/$program-win32.png" -trim +repage docs/screenshot-win32.png
 
