@@ -750,6 +750,25 @@ TEST_F(Downloads, AnEarlierFileHeldDuringTheDownloadIsTriedAgainThenNamed) {
         fs::remove(InFolder(kept[0]));
     }
 }
+
+// The partial file a crash left, opened in Excel as the guide suggests: it cannot be kept under
+// another name while Excel holds it, and the message names it, not the target.
+TEST_F(Downloads, APartialFileHeldInExcelIsNamedAndNothingIsSent) {
+    const fs::path partial = app::PartialFilePath(folder / app::kMassMemoryFileName);
+    std::ofstream(partial, std::ios::binary) << "0001,1/3oct,F,+065.0\r\n";
+    HANDLE held = CreateFileW(partial.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Run(OperationKind::MassMemoryDownload);
+    CloseHandle(held);
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_NE(
+        notifier.messages[0].find("TQ58メモリーデータ_取込中.csv: ほかのプログラムが使用中です"),
+        std::string::npos)
+        << notifier.messages[0];
+    EXPECT_TRUE(standIn.Log().empty()) << "no driver call";
+    EXPECT_EQ(FileBytes(u8"TQ58メモリーデータ_取込中.csv"), "0001,1/3oct,F,+065.0\r\n");
+}
 #endif
 
 TEST_F(Downloads, AnExistingFileIsReplacedWhole) {
