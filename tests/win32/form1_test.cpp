@@ -37,7 +37,7 @@ class Win32Form1 : public ::testing::Test {
         return !names.empty() && names.back() == "gp_lcl" && !lb::sessionState.cardOpen;
     }
 
-    testing_support::StandIn standIn{"gplib2K.dll"};
+    testing_support::StandIn standIn{TQ58_DRIVER_LIBRARY};
     testing_support::RecordingNotifier notifier;
     fs::path folder;
     std::unique_ptr<Form1> form;
@@ -156,7 +156,7 @@ TEST_F(Win32Form1, EveryStatusSentenceFitsTheWindowAndAFailedOpenSaysWhatToCheck
     standIn.FailCall("gp_init", 1, 4);
     Click(C("run0"));
     EXPECT_EQ(TextOf(C("status")), "瞬時値取込: 中止（ボードを開けません）");
-    EXPECT_NE(form->StatusDetails().find(app::BoardNotOpenedHint("gplib2K.dll")),
+    EXPECT_NE(form->StatusDetails().find(app::BoardNotOpenedHint(TQ58_DRIVER_LIBRARY)),
               std::string::npos);
     EXPECT_EQ(notifier.messages.size(), 1u);
 }

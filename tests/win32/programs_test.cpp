@@ -118,16 +118,6 @@ BOOL CALLBACK FindButton(HWND control, LPARAM search) {
     return FALSE;
 }
 
-template <typename Condition>
-bool Within(std::chrono::seconds limit, Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        Sleep(100);
-    }
-    return true;
-}
-
 // The .exe is copied into a folder of its own, where it writes its file; it finds the stand-in
 // driver on PATH, as it would find the board's driver, never beside itself. The file is read
 // again once the program has ended, so a download that goes on writing is caught.
