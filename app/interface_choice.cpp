@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "app/utf8_text.h"
+#ifdef TQ58_WINDOWS_9X
+#include "platform/ansi_code_page.h"
+#endif
 
 namespace app {
 
@@ -26,7 +29,11 @@ bool SameKey(std::string_view a, std::string_view b) {
 }
 
 std::FILE* OpenForReading(const std::filesystem::path& path) {
-#ifdef _WIN32
+#if defined(TQ58_WINDOWS_9X)
+    // Windows 95, 98 and Me: msvcrt's _wfopen fails there, as the W forms of kernel32 do.
+    const std::optional<std::string> ansi = platform::AnsiPath(path);
+    return ansi ? std::fopen(ansi->c_str(), "rb") : nullptr;
+#elif defined(_WIN32)
     return _wfopen(path.c_str(), L"rb");
 #else
     return std::fopen(path.c_str(), "rb");

@@ -62,6 +62,17 @@ if(WIN32)
                                   "      VALUE: ${option_en}\r\n")
     endif()
   endforeach()
+  # Which Windows: tq58pc-rex5052-9x of the i686 build also runs on Windows 98 SE and Me.
+  set(TQ58_WINDOWS98_JA "")
+  set(TQ58_WINDOWS98_EN "")
+  if(TQ58_WINDOWS_9X AND "tq58pc-rex5052-9x" IN_LIST tq58_release_programs)
+    string(CONCAT TQ58_WINDOWS98_JA "tq58pc-rex5052-9x.exe は日本語版 Windows 98 SE と Me でも動きます。C ランタイムは\r\n"
+        "Windows 98 SE / Me に付属の msvcrt.dll を使います。Windows 98 SE を模擬した試験で\r\n"
+        "確かめていますが、実際の Windows 98 / Me では試していません。\r\n")
+    string(CONCAT TQ58_WINDOWS98_EN "tq58pc-rex5052-9x.exe also runs on Japanese Windows 98 SE and Me, with the msvcrt.dll\r\n"
+        "they ship. It was checked against a simulation of Windows 98 SE, never on a real\r\n"
+        "Windows 98 or Me.\r\n")
+  endif()
   set(TQ58_PROGRAM_TABLE_JA "${tq58_table_ja}")
   set(TQ58_PROGRAM_TABLE_EN "${tq58_table_en}")
   set(TQ58_ZIP_ARCH ${tq58_zip_arch})

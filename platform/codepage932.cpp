@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/utf16_text.h"
 #else
 #include <iconv.h>
 #endif
@@ -14,71 +16,104 @@ namespace platform {
 
 #ifdef _WIN32
 
+// Code page 932 through the system's own table, one character at a time and without flags:
+// Windows 95 and 98 know neither WC_NO_BEST_FIT_CHARS nor, for every code page,
+// MB_ERR_INVALID_CHARS, so what those flags would refuse is recognised here instead. UTF-8 is
+// converted by our own code, never CP_UTF8 (see platform/utf16_text.h).
 namespace {
 
-// Converts bytes to UTF-16; empty optional when any byte sequence is invalid.
-bool Widen(std::string_view bytes, UINT codePage, std::wstring& wide) {
-    wide.clear();
-    if (bytes.empty()) return true;
-    const int length = static_cast<int>(bytes.size());
-    const int size =
-        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
-    if (size <= 0) return false;
-    wide.resize(static_cast<size_t>(size));
-    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, wide.data(), size);
-    return true;
-}
-
-std::string Narrow(const std::wstring& wide, UINT codePage) {
-    std::string bytes;
-    if (wide.empty()) return bytes;
-    const int length = static_cast<int>(wide.size());
-    // No best fit: a character without a code page 932 form becomes "?", not a look-alike.
-    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const char* fallback = codePage == CP_UTF8 ? nullptr : "?";
-    const int size =
-        WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, fallback, nullptr);
-    bytes.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(codePage, flags, wide.data(), length, bytes.data(), size, fallback,
-                        nullptr);
-    return bytes;
-}
+constexpr UINT kCodePage = 932;
 
 bool IsLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || byte >= 0xE0;
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool IsTrailByte(unsigned char byte) {
+    return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
+
+// The one UTF-16 unit that bytes (one character) stand for, or 0 when the table has none.
+wchar_t CharacterOf(std::string_view bytes) {
+    wchar_t unit[2] = {};
+    const int count =
+        MultiByteToWideChar(kCodePage, 0, bytes.data(), static_cast<int>(bytes.size()), unit, 2);
+    return count == 1 ? unit[0] : 0;
+}
+
+std::string BytesOf(const wchar_t* units, int count) {
+    char bytes[8] = {};
+    BOOL usedDefault = FALSE;
+    const int size =
+        WideCharToMultiByte(kCodePage, 0, units, count, bytes, sizeof bytes, nullptr, &usedDefault);
+    return size > 0 && !usedDefault ? std::string(bytes, static_cast<size_t>(size)) : std::string();
+}
+
+// Without MB_ERR_INVALID_CHARS the table gives its default character (U+30FB) for a pair it
+// does not define; asked once, with a pair of the unassigned row 85.
+struct DefaultCharacter {
+    wchar_t unit = CharacterOf("\x85\x40");
+    std::string bytes = unit != 0 ? BytesOf(&unit, 1) : std::string();
+};
+
+// The character that bytes (one character of code page 932) stand for, or 0 when they are not
+// valid code page 932. The table also gives the bytes A0, FD, FE and FF, which JIS leaves
+// unassigned, places of their own (U+F8F0 to U+F8F3); MB_ERR_INVALID_CHARS refuses them.
+wchar_t ValidCharacter(std::string_view bytes) {
+    static const DefaultCharacter fallback;
+    const wchar_t unit = CharacterOf(bytes);
+    if (unit == 0 || (unit == fallback.unit && bytes != fallback.bytes)) return 0;
+    if (bytes.size() == 1 && unit >= 0xF8F0 && unit <= 0xF8F3) return 0;
+    return unit;
+}
+
+// The bytes of one character (one unit or a surrogate pair), or "?" when code page 932 has no
+// form of its own for it: a best fit (U+00A5 to 5C) does not convert back to the character.
+std::string Cp932Of(const wchar_t* units, int count) {
+    const std::string bytes = BytesOf(units, count);
+    if (bytes.empty() || count != 1 || CharacterOf(bytes) != units[0]) return "?";
+    return bytes;
 }
 
 }  // namespace
 
 std::string Utf8ToCp932(std::string_view utf8) {
-    std::wstring wide;
-    if (Widen(utf8, CP_UTF8, wide)) return Narrow(wide, 932);
-    // Not valid UTF-8: convert what is, and mark each stray byte.
+    const std::wstring wide = Utf8ToWide(utf8);
     std::string output;
-    for (char byte : utf8) {
-        output += static_cast<unsigned char>(byte) < 0x80 ? byte : '?';
+    output.reserve(wide.size() * 2);
+    for (size_t at = 0; at < wide.size(); ++at) {
+        const wchar_t unit = wide[at];
+        if (unit < 0x80) {
+            output += static_cast<char>(unit);
+            continue;
+        }
+        const bool pair = unit >= 0xD800 && unit < 0xDC00 && at + 1 < wide.size() &&
+                          wide[at + 1] >= 0xDC00 && wide[at + 1] < 0xE000;
+        output += Cp932Of(&wide[at], pair ? 2 : 1);
+        if (pair) ++at;
     }
     return output;
 }
 
 std::string Cp932ToUtf8(std::string_view cp932) {
     std::wstring wide;
-    if (Widen(cp932, 932, wide)) return Narrow(wide, CP_UTF8);
-    // Character by character, so that only the bytes that are not code page 932 are marked.
-    std::wstring marked;
-    std::wstring piece;
+    wide.reserve(cp932.size());
     for (size_t at = 0; at < cp932.size();) {
-        const size_t length =
-            IsLeadByte(static_cast<unsigned char>(cp932[at])) && at + 1 < cp932.size() ? 2 : 1;
-        if (Widen(cp932.substr(at, length), 932, piece)) {
-            marked += piece;
-            at += length;
-        } else {
-            marked += L'\xFFFD';
+        const auto byte = static_cast<unsigned char>(cp932[at]);
+        if (byte < 0x80) {
+            wide += static_cast<wchar_t>(byte);
             ++at;
+            continue;
         }
+        const bool pair = IsLeadByte(byte) && at + 1 < cp932.size() &&
+                          IsTrailByte(static_cast<unsigned char>(cp932[at + 1]));
+        const size_t length = pair ? 2 : 1;
+        const wchar_t unit =
+            IsLeadByte(byte) && !pair ? 0 : ValidCharacter(cp932.substr(at, length));
+        // An invalid pair costs its first byte only: the second may start the next character.
+        wide += unit != 0 ? unit : L'\xFFFD';
+        at += unit != 0 ? length : 1;
     }
-    return Narrow(marked, CP_UTF8);
+    return WideToUtf8(wide);
 }
 
 #else

@@ -35,26 +35,36 @@ namespace {
 // Windows looks for a DLL that is not in the program's folder or the system folders also in the
 // current folder, before PATH. A file there named like the driver, left by anyone, would be
 // loaded in its place: the current folder is taken out of the search before the first driver
-// is bound. SetDllDirectoryW does that (Windows XP SP1 and later), so it is looked up, never
+// is bound. SetDllDirectory does that (Windows XP SP1 and later), so it is looked up, never
 // imported. Microsoft documents both an empty string and a folder as removing the current
 // folder: with a folder, the search is the program's folder, that folder, the system folders
-// and PATH. The system folder is passed rather than L"": Wine takes the empty string for "no
-// directory set" and keeps the current folder, and the system folder is searched anyway.
-// Windows 2000 lacks the function: there the current folder is switched to the system folder
-// for the load alone, to the same effect.
-std::wstring SystemFolder() {
-    wchar_t folder[MAX_PATH + 1] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH + 1);
-    return length > 0 && length <= MAX_PATH ? std::wstring(folder, length) : std::wstring();
+// and PATH. The system folder is passed rather than an empty string: Wine takes the empty
+// string for "no directory set" and keeps the current folder, and the system folder is searched
+// anyway. Windows 95, 98, Me and 2000 lack the function: there the current folder is switched
+// to the system folder for the load alone, to the same effect.
+//
+// Built for Windows 95, 98 and Me (TQ58_WINDOWS_9X) these are the A forms, the only ones those
+// systems implement; the folders are the system's own bytes, handed back unchanged.
+using FolderName = std::basic_string<TCHAR>;
+#ifdef UNICODE
+constexpr char kSetDllDirectory[] = "SetDllDirectoryW";
+#else
+constexpr char kSetDllDirectory[] = "SetDllDirectoryA";
+#endif
+
+FolderName SystemFolder() {
+    TCHAR folder[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectory(folder, MAX_PATH + 1);
+    return length > 0 && length <= MAX_PATH ? FolderName(folder, length) : FolderName();
 }
 
 bool RemoveCurrentFolderFromDllSearch() {
-    using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
+    using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCTSTR);
     static const bool removed = [] {
-        const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+        const HMODULE kernel = GetModuleHandleA("kernel32.dll");
         const auto set = reinterpret_cast<SetDllDirectoryFunction>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")));
-        const std::wstring system = SystemFolder();
+            reinterpret_cast<void*>(GetProcAddress(kernel, kSetDllDirectory)));
+        const FolderName system = SystemFolder();
         return set != nullptr && !system.empty() && set(system.c_str()) != 0;
     }();
     return removed;
@@ -62,14 +72,14 @@ bool RemoveCurrentFolderFromDllSearch() {
 
 HMODULE LoadDriver(const std::string& file) {
     if (RemoveCurrentFolderFromDllSearch()) return LoadLibraryA(file.c_str());
-    wchar_t previous[MAX_PATH + 1] = {};
-    const DWORD kept = GetCurrentDirectoryW(MAX_PATH + 1, previous);
-    const std::wstring system = SystemFolder();
-    const bool moved = kept > 0 && kept <= MAX_PATH && !system.empty() &&
-                       SetCurrentDirectoryW(system.c_str()) != 0;
+    TCHAR previous[MAX_PATH + 1] = {};
+    const DWORD kept = GetCurrentDirectory(MAX_PATH + 1, previous);
+    const FolderName system = SystemFolder();
+    const bool moved =
+        kept > 0 && kept <= MAX_PATH && !system.empty() && SetCurrentDirectory(system.c_str()) != 0;
     const HMODULE module = LoadLibraryA(file.c_str());
     const DWORD error = GetLastError();
-    if (moved) SetCurrentDirectoryW(previous);
+    if (moved) SetCurrentDirectory(previous);
     SetLastError(error);
     return module;
 }

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <vector>
+
+#include "platform/ansi_code_page.h"
 #else
 #include <unistd.h>
 
@@ -15,12 +17,18 @@ namespace platform {
 
 std::filesystem::path ProgramFolder() {
 #ifdef _WIN32
-    std::vector<wchar_t> path(MAX_PATH);
+    // The A form on Windows 95, 98 and Me (TQ58_WINDOWS_9X): its bytes become UTF-16 before
+    // the folder is taken off, never searched for "\" themselves.
+    std::vector<TCHAR> path(MAX_PATH);
     for (;;) {
         const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            GetModuleFileName(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
+#ifdef UNICODE
             return std::filesystem::path(std::wstring(path.data(), length)).parent_path();
+#else
+            return PathFromAnsi(std::string_view(path.data(), length)).parent_path();
+#endif
         }
         path.resize(path.size() * 2);
     }

@@ -27,7 +27,7 @@ void KeepTimerResolutionWhenHidden() {
     using SetProcessInformationFunction = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
 
     static const bool done = [] {
-        const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+        const HMODULE kernel = GetModuleHandleA("kernel32.dll");
         const auto set = reinterpret_cast<SetProcessInformationFunction>(
             reinterpret_cast<void*>(GetProcAddress(kernel, "SetProcessInformation")));
         if (set != nullptr) {

@@ -5,6 +5,8 @@
 #   scripts/setup-wine32.sh           sets up what is missing
 #   scripts/setup-wine32.sh --check   exits 0 if everything is in place (no root needed)
 # What a 32-bit Wine process then needs in its environment is set by scripts/wine-session.sh.
+# Also makes the host's ja_JP.UTF-8 locale, in which Wine's ANSI code page is 932, as on Japanese
+# Windows: tq58pc-rex5052-9x's tests run in it.
 set -euo pipefail
 
 binfmt=/proc/sys/fs/binfmt_misc
@@ -23,9 +25,10 @@ registered() { [ -f $entry ] && grep -qx enabled $entry && grep -qx "interpreter
                grep -q '^flags: .*F' $entry; }
 # The whole chain: the 32-bit loader, an i386 ELF file, starts through the emulator.
 runs() { [ -x $wine32 ] && $wine32 --version >/dev/null 2>&1; }
+japanese() { locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; }
 
 if [ "${1:-}" = --check ]; then
-  mounted && registered && runs
+  mounted && registered && runs && japanese
   exit
 fi
 [ "$(id -u)" -eq 0 ] || { echo "setup-wine32: must run as root" >&2; exit 1; }
@@ -98,6 +101,14 @@ else
     apt_install wine32:i386
   fi
   echo "setup-wine32: installed wine32:i386"
+fi
+
+if japanese; then
+  echo "setup-wine32: the ja_JP.UTF-8 locale is already there"
+else
+  installed locales || { apt_update; apt_install locales; }
+  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+  echo "setup-wine32: made the ja_JP.UTF-8 locale"
 fi
 
 runs || { echo "setup-wine32: $wine32 does not start under $qemu" >&2; exit 1; }

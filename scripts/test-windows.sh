@@ -3,7 +3,7 @@
 # each suite under Wine of its width on a virtual display: x86_64 under 64-bit Wine, i686 (the
 # programs that ship) under 32-bit Wine through qemu-user. Also checks what the build itself
 # guards: the driver function types, the imports against the oldest Windows the programs start
-# on, and the stand-ins' undecorated exports.
+# on (and tq58pc-rex5052-9x's against Windows 98 SE), and the stand-ins' undecorated exports.
 # 32-bit Wine is set up by scripts/setup-wine32.sh as root. In CI (CI=true) a set-up that fails,
 # or no root to make it, fails the leg; elsewhere, without root, the i686 suite is not run and the
 # leg says so.
@@ -46,6 +46,9 @@ cmake --preset windows-x86 >/dev/null
 cmake --build --preset windows-x86
 scripts/check-driver-signatures.sh
 scripts/check-windows-imports.sh build/windows-x86
+# A program that would not work on Windows 98 SE fails the leg, after the suite has run.
+windows98=passed
+scripts/check-windows98-imports.sh build/windows-x86 || windows98=failed
 scripts/check-windows-binaries.sh build/windows-x86
 if [ "$i686_suite" = run ]; then
   ctest --preset windows-x86 -j "$(nproc)" --repeat until-pass:3
@@ -55,3 +58,4 @@ else
   echo "Windows i686 leg (build and checks): $((SECONDS - started)) s"
   echo "THE i686 SUITE WAS NOT RUN: ${i686_suite#not run: }" >&2
 fi
+[ "$windows98" = passed ] || { echo "tq58pc-rex5052-9x fails the Windows 98 SE check" >&2; exit 1; }

@@ -8,6 +8,7 @@
 
 #include "app/layout.h"
 #include "app/win32/message_box_notifier.h"
+#include "app/win32/message_wait.h"
 #include "app/win32/wide_text.h"
 #include "platform/program_folder.h"
 #include "platform/timer_resolution.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"TQ58Form1";
+constexpr TCHAR kWindowClass[] = TEXT("TQ58Form1");
 constexpr int kFirstControlId = 100;
 constexpr int kProgressId = 90;
 constexpr int kStatusId = 91;
@@ -37,7 +38,7 @@ DWORD LabelAlignment(app::Alignment alignment) {
     return SS_LEFT;
 }
 
-int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+int CALLBACK FontFound(const LOGFONT*, const TEXTMETRIC*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
     return 0;  // one is enough
 }
@@ -45,24 +46,25 @@ int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 // The layout was measured against a 9-point Japanese UI font, 12 pixels high. Windows has
 // "MS UI Gothic"; elsewhere (Wine) the first Japanese font installed.
 HFONT CreateUiFont() {
-    const wchar_t* faces[] = {L"MS UI Gothic", L"IPAGothic", L"IPAPGothic", L"Noto Sans CJK JP"};
+    const TCHAR* faces[] = {TEXT("MS UI Gothic"), TEXT("IPAGothic"), TEXT("IPAPGothic"),
+                            TEXT("Noto Sans CJK JP")};
     HDC screen = GetDC(nullptr);
-    const wchar_t* chosen = nullptr;
-    for (const wchar_t* face : faces) {
-        LOGFONTW wanted{};
+    const TCHAR* chosen = nullptr;
+    for (const TCHAR* face : faces) {
+        LOGFONT wanted{};
         wanted.lfCharSet = DEFAULT_CHARSET;
-        lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+        lstrcpyn(wanted.lfFaceName, face, LF_FACESIZE);
         bool found = false;
-        EnumFontFamiliesExW(screen, &wanted, FontFound, reinterpret_cast<LPARAM>(&found), 0);
+        EnumFontFamiliesEx(screen, &wanted, FontFound, reinterpret_cast<LPARAM>(&found), 0);
         if (found) {
             chosen = face;
             break;
         }
     }
     ReleaseDC(nullptr, screen);
-    return CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, chosen ? chosen : L"MS Shell Dlg");
+    return CreateFont(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                      DEFAULT_PITCH | FF_DONTCARE, chosen ? chosen : TEXT("MS Shell Dlg"));
 }
 
 app::OperationKind KindOf(std::string_view button) {
@@ -86,28 +88,28 @@ Form1::~Form1() {
 }
 
 bool Form1::Create() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HINSTANCE instance = GetModuleHandle(nullptr);
     INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
                                 ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&common);
 
-    WNDCLASSEXW windowClass{};
+    WNDCLASSEX windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kWindowClass;
-    RegisterClassExW(&windowClass);  // fails harmlessly when a second window registers again
+    RegisterClassEx(&windowClass);  // fails harmlessly when a second window registers again
 
     // A fixed-size window whose client area is the layout's plus the status line.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     RECT frame{0, 0, Pixels(app::kClientWidthTwips),
                Pixels(app::kClientHeightTwips) + kStatusLineHeight};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
-    window_ = CreateWindowExW(0, kWindowClass, win32::Widen(app::kWindowCaption).c_str(), style,
-                              CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                              frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    window_ = CreateWindowEx(0, kWindowClass, win32::SystemText(app::kWindowCaption).c_str(), style,
+                             CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                             frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (window_ == nullptr) return false;
     font_ = CreateUiFont();
     BuildControls();
@@ -117,7 +119,7 @@ bool Form1::Create() {
 }
 
 void Form1::BuildControls() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HINSTANCE instance = GetModuleHandle(nullptr);
     std::vector<std::pair<int, HWND>> tabOrder;
     std::vector<HWND> labels;
     std::vector<HWND> frames;
@@ -133,7 +135,7 @@ void Form1::BuildControls() {
             left += Pixels(frame->left);
             top += Pixels(frame->top);
         }
-        const wchar_t* className = L"BUTTON";
+        const TCHAR* className = TEXT("BUTTON");
         // Overlapping siblings (a caption running under its text box) paint in tab order.
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         DWORD extended = 0;
@@ -142,12 +144,12 @@ void Form1::BuildControls() {
                 style |= BS_GROUPBOX;
                 break;
             case app::ControlKind::Label:
-                className = L"STATIC";
+                className = TEXT("STATIC");
                 style |= LabelAlignment(layout.alignment) | SS_CENTERIMAGE | SS_NOPREFIX;
                 if (layout.border) style |= WS_BORDER;
                 break;
             case app::ControlKind::TextBox:
-                className = L"EDIT";
+                className = TEXT("EDIT");
                 style |= WS_TABSTOP | ES_AUTOHSCROLL;
                 extended = WS_EX_CLIENTEDGE;
                 break;
@@ -161,12 +163,12 @@ void Form1::BuildControls() {
                 break;
         }
         HWND control =
-            CreateWindowExW(extended, className, win32::Widen(layout.text).c_str(), style, left,
-                            top, Pixels(layout.width), Pixels(layout.height), window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+            CreateWindowEx(extended, className, win32::SystemText(layout.text).c_str(), style, left,
+                           top, Pixels(layout.width), Pixels(layout.height), window_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        SendMessage(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         if (layout.kind == app::ControlKind::OptionButton && layout.selected) {
-            SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+            SendMessage(control, BM_SETCHECK, BST_CHECKED, 0);
         }
         const std::string name(layout.name);
         controls_[name] = {control, std::string(layout.container),
@@ -196,48 +198,48 @@ void Form1::BuildControls() {
 }
 
 void Form1::BuildStatusLine() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HINSTANCE instance = GetModuleHandle(nullptr);
     const int top = Pixels(app::kClientHeightTwips);
     const int width = Pixels(app::kClientWidthTwips);
-    HWND progress = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 4, top + 3, 160, 16, window_,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressId)),
-                                    instance, nullptr);
+    HWND progress = CreateWindowEx(
+        0, PROGRESS_CLASS, TEXT(""), WS_CHILD, 4, top + 3, 160, 16, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressId)), instance, nullptr);
     // A summary written to fit; a longer one ends in an ellipsis rather than at the edge.
-    HWND status = CreateWindowExW(
-        0, L"STATIC", L"",
+    HWND status = CreateWindowEx(
+        0, TEXT("STATIC"), TEXT(""),
         WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY,
         170, top, width - 174, 22, window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusId)), instance, nullptr);
     // The folder of the latest download, elided in the middle; a click opens it.
-    HWND folder = CreateWindowExW(0, L"STATIC", L"",
-                                  WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX |
-                                      SS_PATHELLIPSIS | SS_NOTIFY,
-                                  4, top + 21, width - 8, 20, window_,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFolderId)),
-                                  instance, nullptr);
+    HWND folder =
+        CreateWindowEx(0, TEXT("STATIC"), TEXT(""),
+                       WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX |
+                           SS_PATHELLIPSIS | SS_NOTIFY,
+                       4, top + 21, width - 8, 20, window_,
+                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFolderId)), instance, nullptr);
     for (HWND control : {status, folder}) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessage(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     }
     controls_["progress"] = {progress, "", false};
     controls_["status"] = {status, "", false};
     controls_["folder"] = {folder, "", false};
 
     // The details of an outcome show when the pointer rests on the status line.
-    tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                               instance, nullptr);
+    tooltip_ = CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, WS_POPUP | TTS_NOPREFIX, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                              instance, nullptr);
     if (tooltip_ != nullptr) {
         for (HWND control : {status, folder}) {
-            TOOLINFOW tool{};
-            tool.cbSize = TTTOOLINFOW_V1_SIZE;  // the size Windows 2000's comctl32 knows
+            TOOLINFO tool{};
+            tool.cbSize = TTTOOLINFO_V1_SIZE;  // the size Windows 2000's and 98's comctl32 know
             tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
             tool.hwnd = window_;
             tool.uId = reinterpret_cast<UINT_PTR>(control);
-            tool.lpszText = LPSTR_TEXTCALLBACKW;
-            SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+            tool.lpszText = LPSTR_TEXTCALLBACK;
+            SendMessage(tooltip_, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&tool));
         }
-        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, width);
-        SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+        SendMessage(tooltip_, TTM_SETMAXTIPWIDTH, 0, width);
+        SendMessage(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
     }
 }
 
@@ -250,7 +252,7 @@ void Form1::InstallEventStep() {
     lb::SetEventStep([this](std::uint32_t remainingMs) {
         if (!PumpPendingMessages()) return false;
         if (remainingMs > 0) {
-            MsgWaitForMultipleObjectsEx(0, nullptr, remainingMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            win32::WaitForMessage(remainingMs);
             if (!PumpPendingMessages()) return false;
         }
         return !stopRequested_;
@@ -259,16 +261,16 @@ void Form1::InstallEventStep() {
 
 bool Form1::PumpPendingMessages() {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             // Leave it for the message loop, and stop the operation.
             PostQuitMessage(static_cast<int>(message.wParam));
             stopRequested_ = true;
             return false;
         }
-        if (!IsDialogMessageW(window_, &message)) {
+        if (!IsDialogMessage(window_, &message)) {
             TranslateMessage(&message);
-            DispatchMessageW(&message);
+            DispatchMessage(&message);
         }
     }
     return true;
@@ -277,10 +279,10 @@ bool Form1::PumpPendingMessages() {
 int Form1::RunMessageLoop() {
     SetFocus(Control("run1"));
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(window_, &message)) {
+    while (GetMessage(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessage(window_, &message)) {
             TranslateMessage(&message);
-            DispatchMessageW(&message);
+            DispatchMessage(&message);
         }
     }
     return static_cast<int>(message.wParam);
@@ -288,13 +290,12 @@ int Form1::RunMessageLoop() {
 
 LRESULT CALLBACK Form1::WindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        auto* create = reinterpret_cast<CREATESTRUCT*>(l);
+        SetWindowLongPtr(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtr(window, GWLP_USERDATA));
     if (form == nullptr || form->window_ == nullptr) {
-        return DefWindowProcW(window, message, w, l);
+        return DefWindowProc(window, message, w, l);
     }
     return form->Handle(message, w, l);
 }
@@ -307,14 +308,14 @@ LRESULT Form1::Handle(UINT message, WPARAM w, LPARAM l) {
             return 0;
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<NMHDR*>(l);
-            if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFOW) {
-                auto* info = reinterpret_cast<NMTTDISPINFOW*>(l);
+            if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFO) {
+                auto* info = reinterpret_cast<NMTTDISPINFO*>(l);
                 const bool onFolder = reinterpret_cast<HWND>(header->idFrom) == Control("folder");
-                tipText_ = onFolder ? folder_.wstring() : win32::Widen(statusTip_);
+                tipText_ = onFolder ? win32::SystemPath(folder_) : win32::SystemText(statusTip_);
                 info->lpszText = tipText_.data();
                 return 0;
             }
-            return DefWindowProcW(window_, message, w, l);
+            return DefWindowProc(window_, message, w, l);
         }
         case WM_CTLCOLORSTATIC: {
             // Labels on the window's face colour, as the rest of the window.
@@ -336,14 +337,15 @@ LRESULT Form1::Handle(UINT message, WPARAM w, LPARAM l) {
             PostQuitMessage(0);
             return 0;
         default:
-            return DefWindowProcW(window_, message, w, l);
+            return DefWindowProc(window_, message, w, l);
     }
 }
 
 void Form1::OnCommand(int id, HWND control) {
     if (id == kFolderId) {
         if (!folder_.empty()) {
-            ShellExecuteW(window_, L"open", folder_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            ShellExecute(window_, TEXT("open"), win32::SystemPath(folder_).c_str(), nullptr,
+                         nullptr, SW_SHOWNORMAL);
         }
         return;
     }
@@ -364,8 +366,8 @@ void Form1::SelectOption(HWND button) {
     }
     for (const auto& [name, entry] : controls_) {
         if (entry.optionButton && entry.container == container) {
-            SendMessageW(entry.handle, BM_SETCHECK,
-                         entry.handle == button ? BST_CHECKED : BST_UNCHECKED, 0);
+            SendMessage(entry.handle, BM_SETCHECK,
+                        entry.handle == button ? BST_CHECKED : BST_UNCHECKED, 0);
         }
     }
 }
@@ -380,6 +382,18 @@ void Form1::RunOperation(app::OperationKind kind) {
     if (stopRequested_ && !runner_.running() && window_ != nullptr) DestroyWindow(window_);
 }
 
+int Form1::ControlId(std::string_view name) {
+    if (name == "progress") return kProgressId;
+    if (name == "status") return kStatusId;
+    if (name == "folder") return kFolderId;
+    int index = 0;
+    for (const auto& layout : app::WindowLayout()) {
+        if (layout.name == name) return kFirstControlId + index;
+        ++index;
+    }
+    return 0;
+}
+
 HWND Form1::Control(std::string_view name) const {
     const auto found = controls_.find(name);
     return found == controls_.end() ? nullptr : found->second.handle;
@@ -387,18 +401,18 @@ HWND Form1::Control(std::string_view name) const {
 
 std::string Form1::Text(std::string_view textBox) const {
     HWND control = Control(textBox);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    win32::SystemString text(static_cast<size_t>(GetWindowTextLength(control)) + 1, TEXT('\0'));
     text.resize(
-        static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return win32::Narrow(text);
+        static_cast<size_t>(GetWindowText(control, text.data(), static_cast<int>(text.size()))));
+    return win32::FromSystemText(text);
 }
 
 bool Form1::Selected(std::string_view optionButton) const {
-    return SendMessageW(Control(optionButton), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessage(Control(optionButton), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Form1::SetCaption(std::string_view label, const std::string& caption) {
-    SetWindowTextW(Control(label), win32::Widen(caption).c_str());
+    SetWindowText(Control(label), win32::SystemText(caption).c_str());
 }
 
 void Form1::ShowProgress(int done, int total) {
@@ -407,15 +421,15 @@ void Form1::ShowProgress(int done, int total) {
         ShowWindow(progress, SW_HIDE);
         return;
     }
-    SendMessageW(progress, PBM_SETRANGE32, 0, total);
-    SendMessageW(progress, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+    SendMessage(progress, PBM_SETRANGE32, 0, total);
+    SendMessage(progress, PBM_SETPOS, static_cast<WPARAM>(done), 0);
     ShowWindow(progress, SW_SHOWNA);
 }
 
 void Form1::ShowStatus(const app::Status& status) {
-    SetWindowTextW(Control("status"), win32::Widen(status.summary).c_str());
+    SetWindowText(Control("status"), win32::SystemText(status.summary).c_str());
     statusTip_ = status.details.empty() ? std::string() : status.summary + "\n" + status.details;
     if (status.folderLine.empty()) return;  // the latest download's folder stays shown
-    SetWindowTextW(Control("folder"), win32::Widen(status.folderLine).c_str());
+    SetWindowText(Control("folder"), win32::SystemText(status.folderLine).c_str());
     folder_ = status.folder;
 }

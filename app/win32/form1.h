@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/operation_runner.h"
+#include "app/win32/wide_text.h"
 #include "app/window.h"
 
 class Form1 : public app::Window {
@@ -28,6 +29,8 @@ class Form1 : public app::Window {
     // A control by its name in the layout table; the status line's are "progress", "status" and
     // "folder".
     HWND Control(std::string_view name) const;
+    // The identifier of a control named as for Control(), for GetDlgItem; 0 for no such name.
+    static int ControlId(std::string_view name);
 
     // Runs the message loop until the window is closed; returns the quit code.
     int RunMessageLoop();
@@ -69,7 +72,7 @@ class Form1 : public app::Window {
     HFONT font_ = nullptr;
     HWND tooltip_ = nullptr;
     std::string statusTip_;
-    std::wstring tipText_;  // the tooltip keeps a pointer to it
+    win32::SystemString tipText_;  // the tooltip keeps a pointer to it
     std::filesystem::path folder_;
     std::map<std::string, ControlEntry, std::less<>> controls_;
     std::map<int, std::string> namesById_;

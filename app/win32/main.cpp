@@ -30,7 +30,15 @@ std::vector<std::string> GivenArguments() {
 }  // namespace
 #endif
 
+#ifdef TQ58_WINDOWS_9X
+#ifdef TQ58_INTERFACE_KEY
+#error "the program for Windows 95, 98 and Me takes no command line"
+#endif
+// Windows 95, 98 and Me start a program through the ANSI entry point only.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+#else
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+#endif
 #ifdef TQ58_INTERFACE_KEY
     // This program's user chooses the interface; one that cannot be used starts nothing.
     const app::InterfaceOption option = app::ProgramInterfaceOption();

@@ -4,6 +4,6 @@
 #include "app/win32/wide_text.h"
 
 void MessageBoxNotifier::Tell(const std::string& message) {
-    MessageBoxW(*owner_, win32::Widen(message).c_str(), win32::Widen(app::kWindowCaption).c_str(),
-                MB_OK | MB_ICONWARNING);
+    MessageBox(*owner_, win32::SystemText(message).c_str(),
+               win32::SystemText(app::kWindowCaption).c_str(), MB_OK | MB_ICONWARNING);
 }

@@ -1,29 +1,45 @@
 #include "app/win32/wide_text.h"
 
-#include <windows.h>
+#include "platform/utf16_text.h"
+
+#ifdef TQ58_WINDOWS_9X
+#include "platform/ansi_code_page.h"
+#endif
 
 namespace win32 {
 
 std::wstring Widen(std::string_view utf8) {
-    std::wstring wide;
-    if (utf8.empty()) return wide;
-    const int length = static_cast<int>(utf8.size());
-    wide.resize(
-        static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)));
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(),
-                        static_cast<int>(wide.size()));
-    return wide;
+    return platform::Utf8ToWide(utf8);
 }
 
 std::string Narrow(std::wstring_view utf16) {
-    std::string text;
-    if (utf16.empty()) return text;
-    const int length = static_cast<int>(utf16.size());
-    text.resize(static_cast<size_t>(
-        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, nullptr, 0, nullptr, nullptr)));
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, text.data(),
-                        static_cast<int>(text.size()), nullptr, nullptr);
-    return text;
+    return platform::WideToUtf8(utf16);
 }
+
+#ifdef TQ58_WINDOWS_9X
+SystemString SystemText(std::string_view utf8) {
+    return platform::WideToAnsi(Widen(utf8));
+}
+
+std::string FromSystemText(std::string_view text) {
+    return Narrow(platform::AnsiToWide(text));
+}
+
+SystemString SystemPath(const std::filesystem::path& path) {
+    return platform::WideToAnsi(path.native());
+}
+#else
+SystemString SystemText(std::string_view utf8) {
+    return Widen(utf8);
+}
+
+std::string FromSystemText(std::wstring_view text) {
+    return Narrow(text);
+}
+
+SystemString SystemPath(const std::filesystem::path& path) {
+    return path.native();
+}
+#endif
 
 }  // namespace win32

@@ -2,6 +2,10 @@
 // close as a user meets them.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+// after windows.h, whose types it uses
+#include <commctrl.h>
+
 #include "app/csv_file.h"
 #include "app/layout.h"
 #include "app/outcome.h"
@@ -17,8 +21,9 @@ class Win32Form1 : public ::testing::Test {
     void SetUp() override {
         standIn.Reset();
         lb::sessionState = lb::SessionState{};
+        // One folder per test and window: the window's two builds run at the same time.
         folder = fs::temp_directory_path() /
-                 ("tq58-win32-" +
+                 ("tq58-win32-" TQ58_DRIVER_LIBRARY "-" +
                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder);
         fs::create_directories(folder);
@@ -37,7 +42,7 @@ class Win32Form1 : public ::testing::Test {
         return !names.empty() && names.back() == "gp_lcl" && !lb::sessionState.cardOpen;
     }
 
-    testing_support::StandIn standIn{"gplib2K.dll"};
+    testing_support::StandIn standIn{TQ58_DRIVER_LIBRARY};
     testing_support::RecordingNotifier notifier;
     fs::path folder;
     std::unique_ptr<Form1> form;
@@ -156,14 +161,24 @@ TEST_F(Win32Form1, EveryStatusSentenceFitsTheWindowAndAFailedOpenSaysWhatToCheck
     standIn.FailCall("gp_init", 1, 4);
     Click(C("run0"));
     EXPECT_EQ(TextOf(C("status")), "瞬時値取込: 中止（ボードを開けません）");
-    EXPECT_NE(form->StatusDetails().find(app::BoardNotOpenedHint("gplib2K.dll")),
+    EXPECT_NE(form->StatusDetails().find(app::BoardNotOpenedHint(TQ58_DRIVER_LIBRARY)),
               std::string::npos);
     EXPECT_EQ(notifier.messages.size(), 1u);
 }
 
 TEST_F(Win32Form1, ClosingDuringADownloadStopsItKeepsTheLinesAndClosesTheSession) {
+    // The close comes once the first record is written, as the progress bar shows, however long
+    // the emulated process takes to get there.
     HWND window = form->handle();
-    After(250, [window] { PostMessageW(window, WM_CLOSE, 0, 0); });
+    HWND progress = C("progress");
+    std::function<void()> closeAfterTheFirstRecord = [&] {
+        if (SendMessageW(progress, PBM_GETPOS, 0, 0) >= 1) {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        } else {
+            After(20, closeAfterTheFirstRecord);
+        }
+    };
+    After(20, closeAfterTheFirstRecord);
     Click(C("run1"));
     EXPECT_FALSE(IsWindow(window)) << "the window closes once the operation has stopped";
     const std::string file = FileBytes(folder / app::kMassMemoryFileName);

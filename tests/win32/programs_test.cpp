@@ -153,16 +153,6 @@ BOOL CALLBACK FindButton(HWND control, LPARAM search) {
     return FALSE;
 }
 
-template <typename Condition>
-bool Within(std::chrono::seconds limit, Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        Sleep(100);
-    }
-    return true;
-}
-
 // The program's own .exe, copied into a folder of its own and started there, with its window and
 // its run1 button once they are made.
 struct ShippedProgram {

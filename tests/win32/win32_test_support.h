@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -71,6 +72,17 @@ inline void CALLBACK RunPendingAction(HWND, UINT, UINT_PTR id, DWORD) {
 inline void After(UINT ms, std::function<void()> action) {
     PendingAction() = std::move(action);
     SetTimer(nullptr, 0, ms, RunPendingAction);
+}
+
+// Polls condition every 100 ms until it holds or limit has passed; whether it held.
+template <typename Condition>
+bool Within(std::chrono::seconds limit, Condition condition) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        Sleep(100);
+    }
+    return true;
 }
 
 // The position of a control in its window's client area.
