@@ -170,6 +170,7 @@ std::string OperationContext::QueryRecord(std::string_view command) {
 
 void OperationContext::Close() {
     CloseSession();
+    if (!acknowledged_) tally_.NoteUnconfirmed();
     // The close is where a board whose sends are unconfirmed shows that it went away.
     StopIfBoardLost();
 }

@@ -38,7 +38,8 @@ constexpr std::array kStatusWords{kStatusRunning,
                                   kStatusBoardLost,
                                   kStatusSavedAside,
                                   kStatusEarlierPartialKept,
-                                  kStatusBusy};
+                                  kStatusBusy,
+                                  kStatusSentUnconfirmed};
 
 // The interface a driver library belongs to decides where its board is set up.
 enum class Interface { LinuxGpib, Ni488, Visa, MakersBoard, SerialController };
@@ -78,6 +79,9 @@ constexpr std::string_view kAnalyzerSilent =
     "測定器の電源が入っているか、測定器のパネルで設定した GP-IB アドレスが"
     "「対象GPIBアドレス」と同じか、GP-IB ケーブルがつながっているか確認してください。";
 constexpr std::string_view kDriverMissingTail = "がインストールされているか確認してください。";
+constexpr std::string_view kSentUnconfirmed =
+    "変換器はコマンドを送りましたが、測定器が受け取ったかどうかは変換器からはわかりません。"
+    "測定器の画面で結果を確認してください。";
 
 constexpr std::array kSetupHints{
     kLinuxGpibNotOpened,        kNi488NotOpened,       kVisaNotOpened, kMakersBoardNotOpened,
@@ -218,13 +222,13 @@ void Tally::Note(std::int32_t lastError) {
 }
 
 std::string Tally::Word() const {
-    if (failures_ == 0) return std::string(kStatusDone);
+    if (failures_ == 0) return std::string(unconfirmed_ ? kStatusSentUnconfirmed : kStatusDone);
     return std::string(kStatusFailed) + " " + std::to_string(failures_) +
            " 回（最初: " + std::to_string(firstCode_) + "）";
 }
 
 std::string Tally::Details() const {
-    if (failures_ == 0) return {};
+    if (failures_ == 0) return unconfirmed_ ? std::string(kSentUnconfirmed) : std::string();
     std::string details = "失敗したやりとり: " + std::to_string(failures_) +
                           " 回\n最初の失敗: " + std::to_string(firstCode_) + " " +
                           SessionCodeText(firstCode_);

@@ -42,6 +42,10 @@ inline constexpr std::string_view kStatusNoAnswer = "中止（測定器が応答
 inline constexpr std::string_view kStatusDriverMissing = "中止（ドライバがありません）";
 inline constexpr std::string_view kStatusBoardLost = "中止（変換器との接続が切れました）";
 inline constexpr std::string_view kStatusNothingReceived = "受信なし（ファイルは以前のまま）";
+// A board that cannot see the bus handshake (a Prologix-protocol controller) sent everything, but
+// the analyzer answered nothing in the operation, so nothing shows that it took the commands.
+inline constexpr std::string_view kStatusSentUnconfirmed =
+    "送信済み（測定器の応答は確認できません）";
 inline constexpr std::string_view kStatusSavedIn = "保存先";
 inline constexpr std::string_view kStatusKeptIn = "ファイルは以前のまま";
 inline constexpr std::string_view kStatusSavedAside = "別名で保存";
@@ -90,18 +94,22 @@ class Tally {
   public:
     // Call after every session call with lastError as that call left it.
     void Note(std::int32_t lastError);
+    // The operation ran to its end, but nothing shows that the analyzer took what was sent.
+    void NoteUnconfirmed() { unconfirmed_ = true; }
 
     int failures() const { return failures_; }
     std::int32_t firstCode() const { return firstCode_; }
 
-    // "完了", or "失敗 n 回（最初: code）": short enough for the status line.
+    // "完了", "送信済み（…）" or "失敗 n 回（最初: code）": short enough for the status line.
     std::string Word() const;
-    // The counts with the first code's text and what to check for it; empty when none failed.
+    // The counts with the first code's text and what to check for it, or what an unconfirmed
+    // send means; empty when none failed.
     std::string Details() const;
 
   private:
     int failures_ = 0;
     std::int32_t firstCode_ = 0;
+    bool unconfirmed_ = false;
 };
 
 }  // namespace app

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -37,6 +38,14 @@ std::unique_ptr<PrologixServer> PrologixServer::Start(Kind kind, PrologixControl
         }
         server.reset(new PrologixServer(kind, master, controller));
         server->where_ = ::ptsname(master);
+        // The master cannot tell a slave that was never opened from one that is open; the
+        // slave device's openings and closings can be watched.
+        server->openWatch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (server->openWatch_ < 0 ||
+            ::inotify_add_watch(server->openWatch_, server->where_.c_str(), IN_OPEN | IN_CLOSE) <
+                0) {
+            return nullptr;  // the destructor closes what was opened
+        }
     } else {
         const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (listener < 0) return nullptr;
@@ -65,24 +74,25 @@ PrologixServer::~PrologixServer() {
     if (thread_.joinable()) thread_.join();
     if (connection_ >= 0) ::close(connection_);
     if (fd_ >= 0) ::close(fd_);
+    if (openWatch_ >= 0) ::close(openWatch_);
 }
 
-bool PrologixServer::Exchange(int fd) {
-    busy_ = true;
+bool PrologixServer::Exchange(int fd, bool readable) {
     std::uint8_t piece[4096];
-    const ssize_t count = ::read(fd, piece, sizeof piece);
-    if (count <= 0) {
-        busy_ = false;
-        return false;
+    ssize_t count = 0;
+    if (readable) {
+        count = ::read(fd, piece, sizeof piece);
+        // A pseudo-terminal whose slave was just closed reads EIO: nothing came.
+        if (count <= 0 && kind_ == Kind::Tcp) return false;
+        if (count < 0) count = 0;
     }
     PrologixController::Bytes answer;
-    if (!Answer(piece, static_cast<size_t>(count), answer)) return false;
+    if (!Turn(piece, static_cast<size_t>(count), answer)) return false;
     for (size_t sent = 0; sent < answer.size();) {
         const ssize_t n = ::write(fd, answer.data() + sent, answer.size() - sent);
         if (n <= 0) break;
         sent += static_cast<size_t>(n);
     }
-    busy_ = false;
     return true;
 }
 
@@ -95,33 +105,54 @@ void PrologixServer::Serve() {
                 fd_ = -1;
                 return;
             }
-            pollfd master{fd_, POLLIN, 0};
-            if (::poll(&master, 1, 20) <= 0) continue;
-            if ((master.revents & POLLIN) == 0 || !Exchange(fd_)) {
-                Sleep(10);  // no program has the slave open
+            // Without an opener the master reports a hang-up at once: only the watch is waited on.
+            pollfd fds[2] = {{openWatch_, POLLIN, 0}, {fd_, POLLIN, 0}};
+            ::poll(fds, openers_ > 0 ? 2 : 1, WaitMs());
+            if (fds[0].revents & POLLIN) {
+                alignas(inotify_event) char events[4096];
+                const ssize_t size = ::read(openWatch_, events, sizeof events);
+                for (ssize_t at = 0; at < size;) {
+                    const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                    if (event->mask & IN_OPEN) {
+                        if (openers_++ == 0) Opened();
+                    } else if ((event->mask & IN_CLOSE) && openers_ > 0) {
+                        --openers_;
+                    }
+                    at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                }
             }
+            // The controller answers the program that has its port open (another server of the
+            // same controller may have it).
+            if (openers_ > 0) Exchange(fd_, (fds[1].revents & POLLIN) != 0);
         } else {
+            if (unplugged_) {
+                // The adapter is off the network: the connection drops.
+                if (connection_ >= 0) ::close(connection_);
+                connection_ = -1;
+                return;
+            }
             if (connection_ < 0) {
                 if (!Readable(fd_, 20)) continue;
                 connection_ = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+                if (connection_ >= 0) Opened();
                 continue;
             }
-            if (!Readable(connection_, 20)) continue;
-            if (!Exchange(connection_)) {
+            pollfd connection{connection_, POLLIN, 0};
+            ::poll(&connection, 1, WaitMs());
+            if (!Exchange(connection_, (connection.revents & (POLLIN | POLLHUP)) != 0)) {
                 ::close(connection_);
                 connection_ = -1;
-                if (unplugged_) return;  // the adapter is off the network
             }
         }
     }
 }
 
 void PrologixServer::Settle() {
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         const int fd = kind_ == Kind::PseudoTerminal ? fd_ : connection_;
-        if (!busy_ && (fd < 0 || unplugged_ || !Readable(fd, 0))) {
+        if (Idle() && (fd < 0 || !Readable(fd, 0))) {
             Sleep(2);  // a read that has just begun
-            if (!busy_) return;
+            if (Idle()) return;
         }
         Sleep(10);
     }

@@ -60,16 +60,15 @@ PrologixServer::~PrologixServer() {
     WSACleanup();
 }
 
-bool PrologixServer::Exchange(Descriptor fd) {
-    busy_ = true;
+bool PrologixServer::Exchange(Descriptor fd, bool readable) {
     char piece[4096];
-    const int count = recv(fd, piece, sizeof piece, 0);
-    if (count <= 0) {
-        busy_ = false;
-        return false;
+    int count = 0;
+    if (readable) {
+        count = recv(fd, piece, sizeof piece, 0);
+        if (count <= 0) return false;  // closed by the program, or reset
     }
     PrologixController::Bytes answer;
-    if (!Answer(reinterpret_cast<const std::uint8_t*>(piece), static_cast<size_t>(count), answer)) {
+    if (!Turn(reinterpret_cast<const std::uint8_t*>(piece), static_cast<size_t>(count), answer)) {
         return false;
     }
     for (size_t sent = 0; sent < answer.size();) {
@@ -78,33 +77,40 @@ bool PrologixServer::Exchange(Descriptor fd) {
         if (n <= 0) break;
         sent += static_cast<size_t>(n);
     }
-    busy_ = false;
     return true;
 }
 
 void PrologixServer::Serve() {
     while (!stop_) {
+        if (unplugged_) {
+            // The adapter is off the network: the connection drops.
+            if (connection_ != kNoDescriptor) closesocket(connection_);
+            connection_ = kNoDescriptor;
+            return;
+        }
         if (connection_ == kNoDescriptor) {
             if (!Readable(fd_, 20)) continue;
             const SOCKET accepted = accept(fd_, nullptr, nullptr);
-            if (accepted != INVALID_SOCKET) connection_ = accepted;
+            if (accepted != INVALID_SOCKET) {
+                connection_ = accepted;
+                Opened();
+            }
             continue;
         }
-        if (!Readable(connection_, 20)) continue;
-        if (!Exchange(connection_)) {
+        const bool readable = Readable(connection_, WaitMs());
+        if (!Exchange(connection_, readable)) {
             closesocket(connection_);
             connection_ = kNoDescriptor;
-            if (unplugged_) return;  // the adapter is off the network
         }
     }
 }
 
 void PrologixServer::Settle() {
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         const Descriptor connection = connection_;
-        if (!busy_ && (connection == kNoDescriptor || unplugged_ || !Readable(connection, 0))) {
+        if (Idle() && (connection == kNoDescriptor || unplugged_ || !Readable(connection, 0))) {
             ::Sleep(2);  // a read that has just begun
-            if (!busy_) return;
+            if (Idle()) return;
         }
         ::Sleep(10);
     }

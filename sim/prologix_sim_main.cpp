@@ -1,7 +1,7 @@
 // tq58-prologix-sim: the simulated analyzer behind a simulated Prologix controller, served until
 // standard input closes or the process is stopped, for the run script and for the Windows
 // programs under Wine (whose COM port Wine maps onto the pseudo-terminal).
-//   tq58-prologix-sim [--tcp PORT] [--link PATH] [--ar488] [--address N]
+//   tq58-prologix-sim [--tcp PORT] [--link PATH] [--kind KIND] [--ar488] [--address N]
 // Prints where it serves (the pseudo-terminal's device, or 127.0.0.1:PORT) on its first line.
 // --link makes PATH a symbolic link to the pseudo-terminal: Wine's dosdevices/com1, say.
 #include <poll.h>
@@ -26,7 +26,9 @@ void Stop(int) {
 }
 
 int Usage() {
-    std::cerr << "usage: tq58-prologix-sim [--tcp PORT] [--link PATH] [--ar488] [--address N]\n";
+    std::cerr << "usage: tq58-prologix-sim [--tcp PORT] [--link PATH] [--kind KIND] [--ar488] "
+                 "[--address N]\n"
+                 "  KIND: prologix-usb (the default), prologix-ethernet, ar488-uno, ar488-nano\n";
     return 2;
 }
 
@@ -37,7 +39,7 @@ int main(int argc, char** argv) {
     Kind kind = Kind::PseudoTerminal;
     int tcpPort = 0;
     std::string link;
-    bool ar488 = false;
+    sim::ControllerKind controllerKind = sim::ControllerKind::PrologixUsb;
     int address = 5;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -49,8 +51,12 @@ int main(int argc, char** argv) {
             link = argv[++i];
         } else if (option == "--address" && hasValue) {
             address = std::atoi(argv[++i]);
+        } else if (option == "--kind" && hasValue) {
+            const auto named = sim::ControllerKindNamed(argv[++i]);
+            if (!named) return Usage();
+            controllerKind = *named;
         } else if (option == "--ar488") {
-            ar488 = true;
+            controllerKind = sim::ControllerKind::Ar488Uno;
         } else {
             return Usage();
         }
@@ -61,7 +67,7 @@ int main(int argc, char** argv) {
     bench.SetLogging(false);  // it may serve for hours
     bench.SetAnalyzerAddress(address);
     sim::PrologixController controller(bench);
-    if (ar488) controller.SetVersion(sim::PrologixController::kAr488Version);
+    controller.SetKind(controllerKind);
     const auto server = sim::PrologixServer::Start(kind, controller, tcpPort);
     if (!server) {
         std::perror("tq58-prologix-sim");

@@ -1,11 +1,14 @@
 // The link on Linux: termios on the tty device, a plain socket for the Ethernet controller.
 #include <fcntl.h>
+#include <grp.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -95,7 +98,46 @@ OpenFailure FailureOf(int error) {
 }
 
 Opened Failed(int error) {
-    return {nullptr, FailureOf(error), std::strerror(error)};
+    return {nullptr, FailureOf(error), std::strerror(error), {}};
+}
+
+bool ProcessHasGroup(gid_t group) {
+    if (::getegid() == group) return true;
+    const int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(static_cast<size_t>(std::max(count, 0)));
+    if (count > 0 && ::getgroups(count, groups.data()) != count) return false;
+    return std::find(groups.begin(), groups.end(), group) != groups.end();
+}
+
+bool UserHasGroup(gid_t group) {
+    const passwd* user = ::getpwuid(::getuid());
+    if (user == nullptr) return false;
+    int count = 64;
+    std::vector<gid_t> groups(static_cast<size_t>(count));
+    if (::getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0) {
+        groups.resize(static_cast<size_t>(count));
+        if (::getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) < 0) return false;
+    }
+    groups.resize(static_cast<size_t>(count));
+    return std::find(groups.begin(), groups.end(), group) != groups.end();
+}
+
+// A port the user may not open: when its group (dialout, on Debian) may, and this program does
+// not have that group, the group is the reason; and if the user is in it, only this login began
+// before the user was added.
+Opened Denied(const std::string& name, int error) {
+    Opened opened = Failed(error);
+    struct stat device {};
+    constexpr mode_t kGroupReadWrite = S_IRGRP | S_IWGRP;
+    if (::stat(name.c_str(), &device) != 0 ||
+        (device.st_mode & kGroupReadWrite) != kGroupReadWrite || ProcessHasGroup(device.st_gid)) {
+        return opened;
+    }
+    const group* found = ::getgrgid(device.st_gid);
+    opened.group = found != nullptr ? found->gr_name : std::to_string(device.st_gid);
+    opened.failure =
+        UserHasGroup(device.st_gid) ? OpenFailure::GroupNotYetActive : OpenFailure::NotInGroup;
+    return opened;
 }
 
 bool MakeRaw(int fd) {
@@ -118,7 +160,10 @@ bool MakeRaw(int fd) {
 
 Opened OpenSerialPort(const std::string& name) {
     const int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return Failed(errno);
+    if (fd < 0) {
+        const int error = errno;
+        return error == EACCES || error == EPERM ? Denied(name, error) : Failed(error);
+    }
     // Another program that follows the convention (a terminal, ModemManager) holds the lock;
     // TIOCEXCL-style exclusivity is not used, so that a hung program's port can still be read.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -134,7 +179,7 @@ Opened OpenSerialPort(const std::string& name) {
         opened.systemText = std::string("not a serial port: ") + std::strerror(error);
         return opened;
     }
-    return {std::make_unique<FileDescriptorPort>(fd, true), OpenFailure::None, {}};
+    return {std::make_unique<FileDescriptorPort>(fd, true), OpenFailure::None, {}, {}};
 }
 
 Opened OpenTcpPort(const std::string& host, int port) {
@@ -145,7 +190,7 @@ Opened OpenTcpPort(const std::string& host, int port) {
     const std::string service = std::to_string(port);
     if (const int error = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
         error != 0) {
-        return {nullptr, OpenFailure::Absent, ::gai_strerror(error)};
+        return {nullptr, OpenFailure::Absent, ::gai_strerror(error), {}};
     }
     const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
@@ -175,39 +220,45 @@ Opened OpenTcpPort(const std::string& host, int port) {
     }
     const int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);  // a command line at once
-    return {std::make_unique<FileDescriptorPort>(fd, false), OpenFailure::None, {}};
+    return {std::make_unique<FileDescriptorPort>(fd, false), OpenFailure::None, {}, {}};
 }
 
-std::vector<std::string> SerialPortNames() {
+std::vector<ListedPort> SerialPorts() {
     namespace fs = std::filesystem;
-    std::vector<std::string> names;
+    std::vector<ListedPort> ports;
     std::set<fs::path> devices;
     const auto add = [&](const fs::path& path) {
         std::error_code error;
         const fs::path device = fs::canonical(path, error);
         if (error || !devices.insert(device).second) return;
-        names.push_back(path.string());
+        ports.push_back({path.string(), IsBluetoothDevice(device.string())});
     };
-    std::error_code error;
-    for (const char* prefix : {"ttyUSB", "ttyACM"}) {
+    // By name within a prefix, ttyUSB2 before ttyUSB10.
+    const auto byNumber = [](const fs::path& a, const fs::path& b) {
+        const std::string x = a.string(), y = b.string();
+        return x.size() != y.size() ? x.size() < y.size() : x < y;
+    };
+    const auto devicesNamed = [&](const char* prefix) {
         std::vector<fs::path> ttys;
+        std::error_code error;
         for (const auto& entry : fs::directory_iterator("/dev", error)) {
             if (entry.path().filename().string().starts_with(prefix)) ttys.push_back(entry.path());
         }
-        std::sort(ttys.begin(), ttys.end(), [](const fs::path& a, const fs::path& b) {
-            const std::string x = a.string(), y = b.string();
-            return x.size() != y.size() ? x.size() < y.size() : x < y;  // ttyUSB2 before ttyUSB10
-        });
+        std::sort(ttys.begin(), ttys.end(), byNumber);
         for (const auto& path : ttys) add(path);
-    }
+    };
+    devicesNamed("ttyUSB");
+    devicesNamed("ttyACM");
     // Links to devices of other names (a serial adapter whose driver names it otherwise).
     std::vector<fs::path> byId;
+    std::error_code error;
     for (const auto& entry : fs::directory_iterator("/dev/serial/by-id", error)) {
         byId.push_back(entry.path());
     }
     std::sort(byId.begin(), byId.end());
     for (const auto& path : byId) add(path);
-    return names;
+    devicesNamed("rfcomm");
+    return ports;
 }
 
 }  // namespace prologix

@@ -51,7 +51,7 @@ std::string SystemText(DWORD error) {
 }
 
 Opened Failed(OpenFailure failure, DWORD error) {
-    return {nullptr, failure, SystemText(error)};
+    return {nullptr, failure, SystemText(error), {}};
 }
 
 class SerialPort : public Port {
@@ -240,10 +240,10 @@ Opened OpenSerialPort(const std::string& name) {
     if (!raw) {
         const DWORD error = GetLastError();
         CloseHandle(handle);
-        return {nullptr, OpenFailure::Other, "not a serial port: " + SystemText(error)};
+        return {nullptr, OpenFailure::Other, "not a serial port: " + SystemText(error), {}};
     }
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
-    return {std::make_unique<SerialPort>(handle), OpenFailure::None, {}};
+    return {std::make_unique<SerialPort>(handle), OpenFailure::None, {}, {}};
 }
 
 Opened OpenTcpPort(const std::string& host, int port) {
@@ -257,7 +257,7 @@ Opened OpenTcpPort(const std::string& host, int port) {
         const hostent* found = gethostbyname(host.c_str());
         if (found == nullptr || found->h_addrtype != AF_INET || found->h_addr_list[0] == nullptr) {
             const int why = found == nullptr ? WSAGetLastError() : WSANO_DATA;
-            return {nullptr, OpenFailure::Absent, SystemText(static_cast<DWORD>(why))};
+            return {nullptr, OpenFailure::Absent, SystemText(static_cast<DWORD>(why)), {}};
         }
         std::memcpy(&address.sin_addr, found->h_addr_list[0], sizeof address.sin_addr);
     }
@@ -297,18 +297,19 @@ Opened OpenTcpPort(const std::string& host, int port) {
     const BOOL on = TRUE;
     setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on),
                sizeof on);  // a command line at once
-    return {std::make_unique<SocketPort>(connection), OpenFailure::None, {}};
+    return {std::make_unique<SocketPort>(connection), OpenFailure::None, {}, {}};
 }
 
-std::vector<std::string> SerialPortNames() {
-    std::vector<std::string> names;
+std::vector<ListedPort> SerialPorts() {
+    std::vector<ListedPort> ports;
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
         ERROR_SUCCESS) {
-        return names;
+        return ports;
     }
     std::set<std::string> seen;
     for (DWORD index = 0;; ++index) {
+        // The value's name is the driver's device ("\Device\Serial0"), its data the port's name.
         wchar_t valueName[256];
         DWORD valueNameSize = sizeof valueName / sizeof valueName[0];
         wchar_t data[256] = {};
@@ -319,13 +320,16 @@ std::vector<std::string> SerialPortNames() {
         if (status == ERROR_NO_MORE_ITEMS) break;
         if (status != ERROR_SUCCESS || type != REG_SZ) continue;  // a value too long is no port
         const std::string name = Utf8(data, static_cast<int>(wcsnlen(data, dataSize / 2)));
-        if (!name.empty() && seen.insert(name).second) names.push_back(name);
+        const std::string device = Utf8(valueName, static_cast<int>(valueNameSize));
+        if (!name.empty() && seen.insert(name).second) {
+            ports.push_back({name, IsBluetoothDevice(device)});
+        }
     }
     RegCloseKey(key);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return PortOrder(a) < PortOrder(b);  // COM2 before COM10
+    std::sort(ports.begin(), ports.end(), [](const ListedPort& a, const ListedPort& b) {
+        return PortOrder(a.name) < PortOrder(b.name);  // COM2 before COM10
     });
-    return names;
+    return ports;
 }
 
 }  // namespace prologix

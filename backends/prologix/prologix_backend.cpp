@@ -1,43 +1,40 @@
 // Backend for the GPIB controllers that speak the Prologix command set over a serial port or
 // TCP: the Prologix GPIB-USB and GPIB-ETHERNET and the AR488 with its clones. No driver library:
-// the controller is told what to do in text lines (protocol.h). Where it is: the port the user
-// chose (ChooseInterface), or the first serial port that answers "++ver" like such a controller.
+// the controller is told what to do in text lines (protocol.h), paced so that it loses none of
+// them (controller_link.h). Where it is: the port the user chose (ChooseInterface), or the first
+// serial port that answers "++ver" like such a controller (port_search.h).
 //
-// The session's bus time-out holds although the controllers give up on a reply after 3 s at
-// most: this backend waits for a reply's end marker until its own deadline, and a reply that has
-// not ended by then is a time-out. boardStatus holds a PortCondition when the open failed.
+// The session's 5 s bus time-out holds on every controller: an AR488 is given it as its read
+// time-out; a Prologix, which reads for 3 s at most, is asked again when it gives up. After a
+// time-out the controller is brought back in step before anything else is asked of it.
+// boardStatus holds an OpenFailure or a prologix::Condition when the open failed.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "backends/prologix/port.h"
+#include "backends/prologix/controller_link.h"
+#include "backends/prologix/errand.h"
+#include "backends/prologix/port_conditions.h"
+#include "backends/prologix/port_search.h"
 #include "backends/prologix/protocol.h"
 #include "session/backend.h"
 #include "session/chosen_interface.h"
 #include "session/session_state.h"
+#include "session/wait.h"
 
 namespace lbDef {
 
 namespace {
 
-using prologix::Bytes;
 using Clock = std::chrono::steady_clock;
 
-// What went wrong with the port, beyond OpenFailure's values (1 to 5).
-enum PortCondition : std::int32_t {
-    kNotAController = 6,  // the port answered "++ver" with something else
-    kNoVersion = 7,       // the port answered nothing to "++ver"
-    kNoneFound = 8,       // no serial port answered like a controller
-    kLost = 9,            // the port went away while it was in use
-};
-
 constexpr int kEthernetPort = 1234;  // the GPIB-ETHERNET's command and data port
-// "++ver" is asked again while nothing comes: an AR488 on an Arduino restarts when its port
-// is opened and listens only after its boot loader, about 2 s later.
-constexpr int kVersionTries = 6;
-constexpr int kVersionWaitMs = 500;
+// While the open runs aside, the window handles its events this often.
+constexpr int kWindowStepMs = 20;
 
 struct Where {
     std::string port;  // empty: found among the serial ports
@@ -47,20 +44,20 @@ struct Where {
 
 Where chosen;
 
-struct Link {
-    std::unique_ptr<prologix::Port> port;
-    std::string portName;
-    prologix::Identity identity;
+struct Controller {
+    std::unique_ptr<prologix::ControllerLink> link;
     int address = -1;  // the address the controller was last given; -1 none yet
+    std::optional<Clock::time_point> queryAt;  // when the query now owed a reply was sent
 };
 
-std::optional<Link> link;
+std::optional<Controller> controller;
 // The controller found last, for the status line; it stays named after the close.
 std::string inUseName;
-// The port and what it said, for the message when the open failed.
-std::string failedPort;
-std::string failedAnswer;
-std::string failedSystemText;
+// The serial port where the search last found a controller: the next search tries it first.
+std::string lastFound;
+// Why the open failed: the port the user chose, or every port of the search.
+prologix::PortVerdict failed;
+std::vector<prologix::PortVerdict> searched;
 
 lb::SessionState& S() {
     return lb::sessionState;
@@ -70,93 +67,41 @@ bool IsDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-// Throws away what a controller sent that nobody waited for: the late end of a reply whose
-// deadline passed, so that it cannot pass for the next reply.
-void DiscardPending(prologix::Port& port) {
-    Bytes stale;
-    while (port.Read(stale, 0) == prologix::ReadResult::Data) stale.clear();
-}
-
-// One answer line to a controller command: the bytes up to LF, without CR. Nothing when the
-// port stays silent for waitMs; on a port that is gone, nothing either.
-std::optional<std::string> AnswerLine(prologix::Port& port, int waitMs) {
-    Bytes bytes;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
-    while (true) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) break;
-        if (port.Read(bytes, static_cast<int>(left.count())) != prologix::ReadResult::Data) break;
-        if (const auto end = std::find(bytes.begin(), bytes.end(), '\n'); end != bytes.end()) {
-            std::string line(bytes.begin(), end);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            return line;
-        }
+// Finds the controller and sets it up; on the errand's thread.
+prologix::Found OpenController(const Where& where, const std::string& triedFirst,
+                               int readTimeoutMs) {
+    prologix::Found found = !where.host.empty() ? prologix::ProbeTcpPort(where.host, where.tcpPort)
+                            : !where.port.empty() ? prologix::ProbeSerialPort(where.port)
+                                                  : prologix::SearchSerialPorts(triedFirst);
+    if (!found.link) return found;
+    const prologix::Family family = found.identity.family;
+    found.link->KnowController(found.versionAnswer,
+                               std::min(readTimeoutMs, prologix::LongestReadTimeoutMs(family)));
+    bool ready = true;
+    for (const std::string& command : prologix::SetupCommands(family, readTimeoutMs)) {
+        ready = ready && found.link->Command(command);
     }
-    if (bytes.empty()) return std::nullopt;
-    return std::string(bytes.begin(), bytes.end());  // something, but not a line
-}
-
-struct Probe {
-    std::optional<Link> link;
-    std::int32_t condition = 0;
-};
-
-// Opens a port and asks it "++ver".
-Probe ProbePort(const std::string& portName, const std::string& host, int tcpPort) {
-    failedPort = host.empty() ? portName : host + ":" + std::to_string(tcpPort);
-    failedAnswer.clear();
-    failedSystemText.clear();
-    prologix::Opened opened =
-        host.empty() ? prologix::OpenSerialPort(portName) : prologix::OpenTcpPort(host, tcpPort);
-    if (!opened.port) {
-        failedSystemText = opened.systemText;
-        return {std::nullopt, static_cast<std::int32_t>(opened.failure)};
+    // Before the first data line the controller has taken the set-up, pauses and all.
+    if (!ready || !found.link->RoundTrip()) {
+        found.link.reset();
+        found.verdicts.push_back({found.port, prologix::kLost, {}, {}, {}});
     }
-    prologix::Port& port = *opened.port;
-    for (int i = 0; i < kVersionTries; ++i) {
-        DiscardPending(port);
-        if (!port.Write(prologix::CommandLine("ver"))) return {std::nullopt, kLost};
-        const std::optional<std::string> answer = AnswerLine(port, kVersionWaitMs);
-        if (!answer) continue;
-        if (const auto identity = prologix::Identify(*answer)) {
-            return {Link{std::move(opened.port), failedPort, *identity, -1}, 0};
-        }
-        failedAnswer = *answer;
-        return {std::nullopt, kNotAController};
-    }
-    return {std::nullopt, kNoVersion};
-}
-
-// The controller the user chose, or the first serial port that answers like one.
-Probe FindController() {
-    if (!chosen.port.empty() || !chosen.host.empty()) {
-        return ProbePort(chosen.port, chosen.host, chosen.tcpPort);
-    }
-    for (const std::string& name : prologix::SerialPortNames()) {
-        if (Probe probe = ProbePort(name, {}, 0); probe.link) return probe;
-    }
-    failedPort.clear();
-    return {std::nullopt, kNoneFound};
+    return found;
 }
 
 bool Lost() {
-    link.reset();
+    controller.reset();
     S().boardLost = true;
-    S().boardStatus = kLost;
+    S().boardStatus = prologix::kLost;
     S().boardTimeout = false;
     return false;
 }
 
-bool Command(const std::string& command) {
-    return link->port->Write(prologix::CommandLine(command));
-}
-
 // The analyzer's address given to the controller when it changed.
 bool Addressed() {
-    if (link->address == S().activeAddress) return true;
-    if (!Command("addr " + std::to_string(S().activeAddress))) return false;
-    link->address = S().activeAddress;
+    if (controller->address == S().activeAddress) return true;
+    if (!controller->link->Command("addr " + std::to_string(S().activeAddress))) return false;
+    controller->address = S().activeAddress;
     return true;
 }
 
@@ -208,51 +153,37 @@ std::string InterfaceNote() {
 }
 
 std::string DriverStatusText(std::int32_t boardStatus) {
-    const std::string port = "ポート「" + failedPort + "」";
-    const std::string system = failedSystemText.empty() ? "" : "（" + failedSystemText + "）";
-    switch (boardStatus) {
-        case static_cast<std::int32_t>(prologix::OpenFailure::Absent):
-            return port + "がありません" + system;
-        case static_cast<std::int32_t>(prologix::OpenFailure::Busy):
-            return port + "は他のプログラムが使用中です" + system;
-        case static_cast<std::int32_t>(prologix::OpenFailure::Denied):
-            return port + "を開く権限がありません" + system;
-        case static_cast<std::int32_t>(prologix::OpenFailure::Refused):
-            return port + "に接続できません" + system;
-        case static_cast<std::int32_t>(prologix::OpenFailure::Other):
-            return port + "を開けません" + system;
-        case kNotAController:
-            return port + "は GPIB 変換器ではありません（++ver への応答: 「" + failedAnswer +
-                   "」）";
-        case kNoVersion:
-            return port + "は ++ver に応答しません";
-        case kNoneFound:
-            return "++ver に応答する GPIB 変換器がどのシリアルポートにも見つかりません";
-        case kLost:
-            return "GPIB 変換器との接続が切れました";
-        default:
-            return "状態 " + std::to_string(boardStatus);
-    }
+    if (boardStatus == prologix::kNoneFound) return prologix::NoneFoundText(searched);
+    prologix::PortVerdict verdict = failed;
+    verdict.condition = boardStatus;
+    return prologix::VerdictText(verdict);
 }
 
 bool BoardOpen(std::int32_t bufferSize) {
     lb::ResetClosedSession();
-    link.reset();
+    controller.reset();
     S().boardLost = false;
     S().boardTimeout = false;
-    Probe probe = FindController();
-    if (!probe.link) {
-        S().boardStatus = probe.condition;
+    // A search, an Arduino's boot and the set-up take seconds: they run aside while the window
+    // handles its events.
+    auto found = std::make_shared<prologix::Found>();
+    prologix::Errand opening(
+        [found, where = chosen, triedFirst = lastFound, readTimeoutMs = S().timeoutSetting * 1000] {
+            *found = OpenController(where, triedFirst, readTimeoutMs);
+        });
+    while (!opening.Wait(kWindowStepMs)) lb::WaitMs(0);
+
+    const bool searching = chosen.port.empty() && chosen.host.empty();
+    if (!found->link) {
+        searched = found->verdicts;
+        failed = found->verdicts.empty() ? prologix::PortVerdict{} : found->verdicts.back();
+        S().boardStatus = searching && failed.condition != prologix::kLost ? prologix::kNoneFound
+                                                                           : failed.condition;
         return false;
     }
-    link = std::move(probe.link);
-    inUseName = link->identity.name + " (" + link->portName + ")";
-    bool ready = true;
-    for (const std::string& command : prologix::SetupCommands(link->identity.family)) {
-        ready = ready && Command(command);
-    }
-    ready = ready && Command("ifc");  // the controller takes charge of the bus
-    if (!ready) return Lost();
+    if (searching) lastFound = found->port;
+    inUseName = found->identity.name + " (" + found->port + ")";
+    controller = Controller{std::move(found->link), -1, std::nullopt};
     S().boardStatus = 0;
     S().unconfirmedSends = true;  // the controller says nothing of the bus handshake
     S().cardOpen = true;
@@ -262,53 +193,42 @@ bool BoardOpen(std::int32_t bufferSize) {
 
 bool BoardClose() {
     lb::ResetClosedSession();
-    if (!link) return !S().boardLost;
-    // The analyzer back to local: go to local for the addressed device. Then the controller is
-    // asked "++ver": it handles lines in order, so its answer says that it took everything
-    // sent before (a send is never confirmed otherwise), and that it is still there.
-    DiscardPending(*link->port);
-    const bool local = link->address <= 0 || Command("loc");
-    const bool there = local && Command("ver") && AnswerLine(*link->port, kVersionWaitMs * 2);
-    link.reset();
+    if (!controller) return !S().boardLost;
+    // The analyzer back to local: go to local for the addressed device. Then a round trip: its
+    // answer says that the controller took everything sent before (a send is never confirmed
+    // otherwise), and that it is still there.
+    prologix::ControllerLink& link = *controller->link;
+    const bool local = controller->address <= 0 || link.Command("loc");
+    const bool there = local && link.RoundTrip();
+    controller.reset();
     if (!there) return Lost();
     S().boardStatus = 0;
     return true;
 }
 
 bool BoardSend(const lb::ByteBuffer& bytes) {
-    if (!link) return Lost();
-    DiscardPending(*link->port);
-    if (!Addressed() || !link->port->Write(prologix::DataLine(bytes))) return Lost();
+    if (!controller) return Lost();
+    if (!Addressed() || !controller->link->Send(prologix::DataLine(bytes))) return Lost();
+    controller->queryAt = Clock::now();
     S().boardTimeout = false;
     return true;
 }
 
 bool BoardReceive(lb::ByteBuffer& bytes) {
-    if (!link) return Lost();
-    DiscardPending(*link->port);
-    if (!Addressed() || !Command("read eoi")) return Lost();
+    if (!controller) return Lost();
+    if (!Addressed()) return Lost();
     const std::int32_t capacity = std::max<std::int32_t>(S().recvBufferSize, 0);
     prologix::ReplyCollector collector(static_cast<size_t>(capacity));
-    const auto deadline = Clock::now() + std::chrono::seconds(S().timeoutSetting);
-    Bytes arrived;
-    while (!collector.complete()) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) break;
-        arrived.clear();
-        const prologix::ReadResult result =
-            link->port->Read(arrived, static_cast<int>(left.count()));
-        if (result == prologix::ReadResult::Lost) {
-            bytes = lb::ReceivedBytes(collector.reply(),
-                                      static_cast<long long>(collector.reply().size()), capacity);
-            return Lost();
-        }
-        if (result == prologix::ReadResult::Data) collector.Take(arrived);
-    }
+    // The session's time-out runs from the query; a read with none before it, from now.
+    const Clock::time_point queryAt = controller->queryAt.value_or(Clock::now());
+    controller->queryAt.reset();
+    const prologix::ReplyEnd end =
+        controller->link->Receive(collector, queryAt, std::chrono::seconds(S().timeoutSetting));
     bytes = lb::ReceivedBytes(collector.reply(), static_cast<long long>(collector.reply().size()),
                               capacity);
-    S().boardTimeout = !collector.complete();
-    return collector.complete();
+    if (end == prologix::ReplyEnd::Lost) return Lost();
+    S().boardTimeout = end == prologix::ReplyEnd::TimedOut;
+    return end == prologix::ReplyEnd::Complete;
 }
 
 std::string DriverLibraryName() {

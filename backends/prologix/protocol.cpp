@@ -43,7 +43,7 @@ Bytes CommandLine(std::string_view command) {
 std::optional<Identity> Identify(std::string_view version) {
     // "Prologix GPIB-USB Controller version 6.107"
     // "Prologix GPIB-ETHERNET Controller version 01.06.06.00"
-    // "AR488 GPIB controller, ver. 0.51.29, 12/03/2024" (and its clones, which keep the start)
+    // "AR488 GPIB controller, ver. 0.53.04, 12/03/2024" (and its clones, which keep the start)
     const auto named = [&](Family family, std::string name, std::string_view before) {
         const std::string number = VersionAfter(version, before);
         return Identity{family, number.empty() ? name : name + " " + number};
@@ -58,7 +58,11 @@ std::optional<Identity> Identify(std::string_view version) {
     return std::nullopt;
 }
 
-std::vector<std::string> SetupCommands(Family family) {
+int LongestReadTimeoutMs(Family family) {
+    return family == Family::Ar488 ? kAr488LongestReadTimeoutMs : kPrologixLongestReadTimeoutMs;
+}
+
+std::vector<std::string> SetupCommands(Family family, int readTimeoutMs) {
     std::vector<std::string> commands;
     if (family != Family::Ar488) commands.push_back("savecfg 0");
     const std::vector<std::string> common{
@@ -68,7 +72,8 @@ std::vector<std::string> SetupCommands(Family family) {
         "eos 3",         // nothing appended: the session's message carries its own ending
         "eot_enable 1",  // the end marker after a reply's EOI
         "eot_char " + std::to_string(kEndMarker),
-        "read_tmo_ms " + std::to_string(kLongestReadTimeoutMs),
+        "read_tmo_ms " + std::to_string(std::min(readTimeoutMs, LongestReadTimeoutMs(family))),
+        "ifc",  // the controller takes charge of the bus
     };
     commands.insert(commands.end(), common.begin(), common.end());
     return commands;

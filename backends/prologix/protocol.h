@@ -27,8 +27,10 @@ inline constexpr std::uint8_t kEscape = 0x1B;
 // 256.)
 inline constexpr std::uint8_t kEndMarker = 0xFF;
 
-// The longest the controllers wait between two bytes of a reply (++read_tmo_ms: 1 to 3000).
-inline constexpr int kLongestReadTimeoutMs = 3000;
+// The longest a Prologix waits for each byte of a reply (++read_tmo_ms: 1 to 3000). The AR488
+// takes up to 32000.
+inline constexpr int kPrologixLongestReadTimeoutMs = 3000;
+inline constexpr int kAr488LongestReadTimeoutMs = 32000;
 
 // One data line for the addressed device: bytes with CR, LF, ESC and '+' escaped, then LF.
 Bytes DataLine(const Bytes& bytes);
@@ -40,18 +42,23 @@ Bytes CommandLine(std::string_view command);
 enum class Family { PrologixUsb, PrologixEthernet, Ar488 };
 struct Identity {
     Family family;
-    std::string name;  // "Prologix GPIB-USB 6.107", "AR488 0.51.29"
+    std::string name;  // "Prologix GPIB-USB 6.107", "AR488 0.53.04"
 };
 
 // The controller that a "++ver" answer (one line, without its CR LF) comes from, or nothing
-// when the answer is from something else.
+// when the answer is from something else. An AR488 can be told to answer "++ver" with any text
+// ("++id verstr"), a Prologix's included; "++ver real" gives its own (AR488 manual).
 std::optional<Identity> Identify(std::string_view version);
 
-// The commands that put a controller into the mode this program works in, in order. A
-// Prologix saves each changed setting to its EEPROM while "++savecfg" is on, which it is after
-// every power-up: "++savecfg 0" goes first, so its saved settings stay as they were. The AR488
-// saves only when told "++savecfg", which is never sent to it.
-std::vector<std::string> SetupCommands(Family family);
+// The longest ++read_tmo_ms a family takes.
+int LongestReadTimeoutMs(Family family);
+
+// The commands that put a controller into the mode this program works in, in order, with the
+// read time-out it is to have. A Prologix saves each changed setting to its EEPROM while
+// "++savecfg" is on, which it is after every power-up: "++savecfg 0" goes first, so its saved
+// settings stay as they were. The AR488 takes any "++savecfg" as "save now", so it is never
+// sent one.
+std::vector<std::string> SetupCommands(Family family, int readTimeoutMs);
 
 // A reply as it arrives from the controller: the bytes before the end marker, held to a
 // capacity (the rest is read and dropped, so that it cannot spill into the next reply).

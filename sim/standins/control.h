@@ -68,8 +68,13 @@ TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_serve(const char* kind, cha
                                                            int capacity);
 /* Waits until the controller has taken every byte written to it. */
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_prologix_settle(void);
-/* What "++ver" answers (a Prologix GPIB-USB's after a reset). */
+/* Makes the controller another device, powered up fresh: "prologix-usb" (after a reset),
+ * "prologix-ethernet", "ar488-uno", "ar488-nano". 0, or -1 for an unknown name. */
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_set_kind(const char* kind);
+/* What "++ver" answers: a Prologix's version text; an AR488's saved "++id verstr". */
 TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_prologix_set_version(const char* answer);
+/* How many bytes were lost because they arrived while its input buffer was full. */
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_overflow_bytes(void);
 /* How often the controller's settings were written to its EEPROM since the reset. */
 TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_eeprom_writes(void);
 /* Its settings, "savecfg 0, mode 1, addr 5, ..."; length as above. */

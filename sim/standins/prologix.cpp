@@ -73,6 +73,19 @@ TQ58SIM_EXPORT void TQ58_DRIVER_CALL tq58sim_prologix_set_version(const char* an
     Controller().SetVersion(answer ? answer : "");
 }
 
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_set_kind(const char* kind) {
+    const auto chosen = sim::ControllerKindNamed(kind ? kind : "");
+    if (!chosen) return -1;
+    sim::BenchLock lock;
+    Controller().SetKind(*chosen);
+    return 0;
+}
+
+TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_overflow_bytes(void) {
+    sim::BenchLock lock;
+    return static_cast<int>(Controller().overflowBytes());
+}
+
 TQ58SIM_EXPORT int TQ58_DRIVER_CALL tq58sim_prologix_eeprom_writes(void) {
     sim::BenchLock lock;
     return Controller().eepromWrites();

@@ -20,6 +20,9 @@ enum class Effect {
     EmptyReply,  // the first reply comes back empty
     Close,       // the close fails
     Lost,        // the link to the board goes away: the operation stops, what came is kept
+    // The second reply comes after the session's time-out: that exchange fails, and every later
+    // one gets its own reply.
+    LateReply,
 };
 
 struct Cell {
@@ -179,17 +182,21 @@ inline std::vector<Cell> VisaCells() {
     };
 }
 
-// The simulated Prologix controller drops the call (1), is unplugged at it (2), or passes on half
-// the reply and never its end (3). The controller answers nothing about the bus, so a message
-// that went nowhere shows only as the reply that does not come. A controller that went away
-// cannot send the analyzer to local: the close fails too.
+// The simulated Prologix controller, an AR488 on an Arduino Uno (a 64-byte input buffer at
+// 115200 baud, a reset as its port opens), drops the call (1), is unplugged at it (2), passes on
+// half the reply and never its end (3), or has the analyzer answer the read's query only that
+// many milliseconds after it (1000 or more). The controller answers nothing about the bus, so a
+// message that went nowhere shows only as the reply that does not come. A controller that went
+// away cannot send the analyzer to local: the close fails too.
 inline std::vector<Cell> PrologixCells() {
     return {
         {"++ver", 1, 2, Effect::NotOpened, 12010},
-        {"++ver", 1, 1, Effect::None, 0},  // asked again, and answered
-        {"++ifc", 1, 2, Effect::Lost, 12110, 12020},
+        {"++ver", 1, 1, Effect::None, 0},           // asked again, and answered
+        {"++ifc", 1, 2, Effect::NotOpened, 12010},  // the set-up is confirmed before it is done
         {"++read", 1, 1, Effect::Silent, 13000},
         {"++read", 2, 3, Effect::Transfer, 13000},
+        {"++read", 2, 4000, Effect::None, 0},  // within the session's 5 s
+        {"++read", 2, 6000, Effect::LateReply, 13000},
         {"++read", 3, 2, Effect::Lost, 12110, 12020},
     };
 }

@@ -1,5 +1,7 @@
 #include "tests/support/standin_control.h"
 
+#include <stdexcept>
+
 namespace testing_support {
 
 StandIn::StandIn(const std::string& name) : library_(name) {}
@@ -81,8 +83,14 @@ std::string StandIn::ServePrologix(const std::string& kind) {
 void StandIn::SettlePrologix() {
     settle_();
 }
+void StandIn::SetPrologixKind(const std::string& kind) {
+    if (kind_(kind.c_str()) != 0) throw std::invalid_argument("no such controller: " + kind);
+}
 void StandIn::SetPrologixVersion(const std::string& answer) {
     version_(answer.c_str());
+}
+int StandIn::PrologixOverflowBytes() {
+    return overflow_();
 }
 int StandIn::PrologixEepromWrites() {
     return eepromWrites_();

@@ -39,7 +39,10 @@ class StandIn {
     std::string ServePrologix(const std::string& kind);
     // Waits until the controller has taken every byte the backend wrote to it.
     void SettlePrologix();
+    // "prologix-usb" (after a reset), "prologix-ethernet", "ar488-uno", "ar488-nano".
+    void SetPrologixKind(const std::string& kind);
     void SetPrologixVersion(const std::string& answer);
+    int PrologixOverflowBytes();
     int PrologixEepromWrites();
     std::string PrologixSettings();
 
@@ -65,7 +68,9 @@ class StandIn {
     platform::DriverFunction<int(const char*, char*, int)> serve_{library_,
                                                                   "tq58sim_prologix_serve"};
     platform::DriverFunction<void()> settle_{library_, "tq58sim_prologix_settle"};
+    platform::DriverFunction<int(const char*)> kind_{library_, "tq58sim_prologix_set_kind"};
     platform::DriverFunction<void(const char*)> version_{library_, "tq58sim_prologix_set_version"};
+    platform::DriverFunction<int()> overflow_{library_, "tq58sim_prologix_overflow_bytes"};
     platform::DriverFunction<int()> eepromWrites_{library_, "tq58sim_prologix_eeprom_writes"};
     platform::DriverFunction<int(char*, int)> settings_{library_, "tq58sim_prologix_settings"};
 };

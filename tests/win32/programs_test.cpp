@@ -31,6 +31,13 @@ std::string ControllerPort(testing_support::StandIn& standIn) {
     }
     return standIn.ServePrologix(TQ58_PROLOGIX_SERVE);
 }
+
+// How the status line names that controller: the simulated one this process serves is a
+// Prologix GPIB-USB; a simulator of its own says what it is in TQ58_PROLOGIX_NAME.
+std::string ControllerName() {
+    const char* name = std::getenv("TQ58_PROLOGIX_NAME");
+    return name != nullptr && *name != '\0' ? name : "Prologix GPIB-USB 6.107";
+}
 #endif
 
 class Win32Program : public ::testing::Test {
@@ -310,7 +317,7 @@ TEST_F(Win32Program, TheInterfaceFromTheSettingsFileReachesTheDriverAndTheStatus
     constexpr std::string_view key = TQ58_INTERFACE_KEY;
 #ifdef TQ58_PROLOGIX_SERVE
     const std::string choice = where;
-    const std::string shown = "Prologix GPIB-USB 6.107 (" + where + ")";
+    const std::string shown = ControllerName() + " (" + where + ")";
 #else
     standIn.SetInterface("GPIB1");
     const std::string choice = key == "board" ? "1" : "GPIB1";

@@ -3,6 +3,8 @@
 # controller (a process of its own, on a pseudo-terminal) becomes COM9 through Wine's port map
 # (HKLM\Software\Wine\Ports), and the Win32 program test runs against COM9, then with the port
 # found among the serial ports. The loopback TCP tests of the suite do not reach the serial code.
+# The controller is an AR488 on an Arduino Uno, the most demanding: a 64-byte input buffer at
+# 115200 baud that loses what overflows, and a reset each time the port is opened.
 #   tests/win32/with_prologix_simulator.sh [WINDOWS_BUILD_FOLDER]   (build/windows-x64 unless given)
 # Needs the simulator of the Linux build (build/default) and the Windows build's tests.
 set -euo pipefail
@@ -20,7 +22,7 @@ wine="$wine64"
 grep -q 'mingw-i686' "$build/CMakeCache.txt" 2>/dev/null && wine="$wine32"
 
 # The simulator ends when its standard input, this script's pipe, closes.
-coproc SIMULATOR { exec "$simulator"; }
+coproc SIMULATOR { exec "$simulator" --kind ar488-uno; }
 read -r pty <&"${SIMULATOR[0]}"
 [[ "$pty" == /dev/* ]] || { echo "the simulator did not start: '$pty'" >&2; exit 1; }
 
@@ -38,6 +40,7 @@ run() {
   local port="$1" filter="$2" output
   echo "== COM port test: port $port, tests $filter"
   output=$(WINEPATH="Z:$PWD/$build/standins" TQ58_PROLOGIX_PORT="$port" \
+    TQ58_PROLOGIX_NAME="AR488 0.53.04" \
     timeout 600 "$wine" "$test" --gtest_filter="$filter" 2>&1) || true
   grep -E '^\[ *(RUN|OK|FAILED|PASSED) *\]' <<<"$output" || true
   # Wine may exit 0 from a program that could not run: only GoogleTest's own line counts.
