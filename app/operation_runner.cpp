@@ -232,7 +232,9 @@ void OperationRunner::FinishFile(OperationContext& operation, const std::string&
             break;
     }
     if (!file->earlierKeptAs().empty()) {
-        status.summary += "（" + std::string(kStatusEarlierPartialKept) + "）";
+        // On the folder row, whose end stays in view when the row is elided: the summary has no
+        // room left after a stop's word.
+        status.folderLine += "（" + std::string(kStatusEarlierPartialKept) + "）";
         status.details += (status.details.empty() ? "" : "\n") +
                           EarlierPartialKeptText(file->partialPath(), file->earlierKeptAs());
     }

@@ -935,7 +935,8 @@ TEST_F(FileSafety, AnEarlierPartialFileSurvivesTheNextRunWithTheAnalyzerOffOrOn)
         EXPECT_TRUE(kept[0].starts_with("TQ58メモリーデータ_2")) << kept[0];
         EXPECT_EQ(FileBytes(app::kMassMemoryFileName),
                   analyzerOn ? RecordLine(1) + RecordLine(2) : "earlier\r\n");
-        EXPECT_TRUE(window.status.ends_with("（前回の途中のファイルあり）")) << window.status;
+        EXPECT_TRUE(window.statusFolderLine.ends_with("（前回の途中のファイルあり）"))
+            << window.statusFolderLine;
         EXPECT_NE(window.statusDetails.find(kept[0]), std::string::npos) << window.statusDetails;
         EXPECT_NE(window.statusDetails.find(app::PathText(folder)), std::string::npos);
     }

@@ -125,8 +125,9 @@ TEST_F(Program, AnEarlierPartialFileSurvivesARunWithTheAnalyzerOffAndOneWithItOn
             EXPECT_NE(status->toolTip().toStdString().find(app::PathText(kept[0].filename())),
                       std::string::npos)
                 << status->toolTip().toStdString();
-            EXPECT_TRUE(
-                status->toolTip().contains(QString::fromUtf8("（前回の途中のファイルあり）")));
+            EXPECT_TRUE(form->findChild<QLabel*>("folder")->toolTip().endsWith(
+                QString::fromUtf8("（前回の途中のファイルあり）")))
+                << "the folder row says so";
         }
     }
 }
