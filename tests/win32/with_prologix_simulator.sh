@@ -49,7 +49,9 @@ run() {
     status=1
   fi
 }
-run COM9 'Win32Program.*:ShippedProgram.*'
+# The analyzer behind COM9 is the simulator process's own, out of the reach of the tests' control
+# interface: the test that takes it off the bus runs against the in-process controller.
+run COM9 'Win32Program.*:ShippedProgram.*:-Win32Program.AnEarlierPartialFileSurvivesARunWithTheAnalyzerOffAndOneWithItOn'
 # "auto" tries each port of the serial device map in turn; COM9 is among them.
 run auto 'Win32Program.MassMemoryDownloadWithTheDefaultsWritesEveryRecord'
 exit $status
